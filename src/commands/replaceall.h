@@ -1,0 +1,15 @@
+#pragma once
+
+// Replace all: replaces every occurrence of the search text in the left pane, ignoring the case
+// of ASCII letters, and writes the pane once, as one step the user can undo.
+
+#include "commands/notifier.h"
+#include "panes/inputs.h"
+#include "panes/textpane.h"
+
+namespace commands {
+
+void replaceAll(TextPane &pane, const TextInput &searchBox, const TextInput &replacementBox,
+                Notifier &notifier);
+
+} // namespace commands

@@ -1,0 +1,385 @@
+#include "panes/richedit.h"
+
+#include <algorithm>
+#include <limits>
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "panes/bytemap.h"
+#include "panes/charformat.h"
+#include "panes/textformat.h"
+#include "text/codepage.h"
+
+namespace {
+
+// Longest run of characters without a break opportunity that the pane still wraps at word
+// boundaries. Qt's word wrap is quadratic in such a run, so beyond it lines wrap anywhere.
+constexpr qsizetype kLongestWordForWordWrap = 4096;
+
+bool breaksWords(QChar ch)
+{
+    // Spaces, line breaks and the CJK ranges, where lines may break between characters.
+    return ch.isSpace() || ch.unicode() >= 0x2E80;
+}
+
+qsizetype longestUnbrokenRun(QStringView text)
+{
+    qsizetype longest = 0;
+    qsizetype run = 0;
+    for (QChar ch : text) {
+        run = breaksWords(ch) ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+bool isProtected(const QTextCharFormat &format)
+{
+    return format.property(textformat::ProtectedProperty).toBool();
+}
+
+} // namespace
+
+RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
+{
+    setAcceptRichText(false); // pasted and dropped text comes in as plain text
+    setTabChangesFocus(true);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    document()->setDefaultFont(defaultFont());
+    document()->setUndoRedoEnabled(true);
+
+    connect(document(), &QTextDocument::contentsChange, this, [this] {
+        if (!m_formatting)
+            m_bytes.reset();
+    });
+
+    m_hiddenSelection = textCursor();
+}
+
+QFont RichEdit::defaultFont()
+{
+    QFont font(textformat::faceName("\xCB\xCE\xCC\xE5")); // 宋体
+    font.setPointSize(9);
+    return font;
+}
+
+const std::string &RichEdit::bytes() const
+{
+    if (!m_bytes) {
+        QString raw = document()->toRawText();
+        // The document separates paragraphs with U+2029 and soft breaks with U+2028; both read
+        // as a line break, one character for one byte.
+        raw.replace(QChar::ParagraphSeparator, u'\n');
+        raw.replace(QChar::LineSeparator, u'\n');
+        m_bytes = text::toCodePage(raw);
+    }
+    return *m_bytes;
+}
+
+std::string RichEdit::context() const
+{
+    return bytes();
+}
+
+void RichEdit::setContext(std::string_view text)
+{
+    // Every byte given is written, a zero byte included, so no text is lost on the way back.
+    const QString content = text::fromCodePage(text);
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setBlockFormat(QTextBlockFormat());
+    cursor.setBlockCharFormat(QTextCharFormat());
+    cursor.insertText(content, QTextCharFormat());
+    cursor.endEditBlock();
+    updateWrapMode();
+}
+
+void RichEdit::updateWrapMode()
+{
+    const auto mode = longestUnbrokenRun(document()->toRawText()) > kLongestWordForWordWrap
+                          ? QTextOption::WrapAnywhere
+                          : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    if (wordWrapMode() != mode)
+        setWordWrapMode(mode);
+}
+
+QTextCursor RichEdit::selectionCursor() const
+{
+    return m_hiddenSelection ? *m_hiddenSelection : textCursor();
+}
+
+void RichEdit::setSelectionCursor(const QTextCursor &cursor)
+{
+    if (m_hiddenSelection)
+        m_hiddenSelection = cursor;
+    else
+        setTextCursor(cursor);
+}
+
+void RichEdit::selectBytes(int64_t start, int64_t end)
+{
+    ByteMap map(bytes());
+    const int from = map.charStartAt(start);
+    const int to = end > start ? map.charEndAt(end - 1) : from;
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    setSelectionCursor(cursor);
+}
+
+void RichEdit::setSelStart(int32_t start)
+{
+    m_storedStart = std::max(start, 0);
+    if (m_storedLength < 0) {
+        selectBytes(0, std::numeric_limits<int64_t>::max());
+        return;
+    }
+    selectBytes(m_storedStart, int64_t(m_storedStart) + m_storedLength);
+}
+
+void RichEdit::setSelLength(int32_t length)
+{
+    m_storedLength = std::max(length, -1);
+    if (m_storedLength < 0) {
+        selectBytes(0, std::numeric_limits<int64_t>::max());
+        return;
+    }
+    selectBytes(m_storedStart, int64_t(m_storedStart) + m_storedLength);
+}
+
+int32_t RichEdit::selStart() const
+{
+    ByteMap map(bytes());
+    return static_cast<int32_t>(map.byteOffsetAt(selectionCursor().selectionStart()));
+}
+
+int32_t RichEdit::selLength() const
+{
+    const QTextCursor cursor = selectionCursor();
+    ByteMap map(bytes());
+    const int64_t start = map.byteOffsetAt(cursor.selectionStart());
+    return static_cast<int32_t>(map.byteOffsetAt(cursor.selectionEnd()) - start);
+}
+
+int32_t RichEdit::textLength() const
+{
+    const std::size_t length = bytes().size();
+    return static_cast<int32_t>(std::min<std::size_t>(length, std::numeric_limits<int32_t>::max()));
+}
+
+void RichEdit::showSelection()
+{
+    const QRect caret = cursorRect(selectionCursor());
+    const int height = viewport()->height();
+    if (caret.top() < 0 || caret.bottom() > height) {
+        QScrollBar *bar = verticalScrollBar();
+        bar->setValue(bar->value() + caret.center().y() - height / 2);
+    }
+}
+
+namespace {
+
+// Formats the characters between the cursor's anchor and position. A full record replaces
+// their format in one step; a record that keeps the size goes fragment by fragment.
+void formatSelection(QTextCursor &cursor, const CharFormat &record)
+{
+    if (!cursor.hasSelection()) {
+        // No character changes; the format waits at the insertion point for what is typed.
+        QTextCharFormat format = cursor.charFormat();
+        textformat::applyTo(record, format);
+        cursor.setCharFormat(format);
+        return;
+    }
+    if (record.FontSize > 0) {
+        QTextCharFormat format;
+        textformat::applyTo(record, format);
+        cursor.setCharFormat(format);
+        return;
+    }
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    QTextDocument *document = cursor.document();
+    QTextCursor part(document);
+    for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int from = std::max(start, fragment.position());
+            const int to = std::min(end, fragment.position() + fragment.length());
+            if (from >= to)
+                continue;
+            QTextCharFormat format = fragment.charFormat();
+            textformat::applyTo(record, format);
+            part.setPosition(from);
+            part.setPosition(to, QTextCursor::KeepAnchor);
+            part.setCharFormat(format);
+        }
+        // The paragraph break after the block belongs to the selection too.
+        const int breakPosition = block.position() + block.length() - 1;
+        if (breakPosition >= start && breakPosition < end && block.next().isValid()) {
+            part.setPosition(breakPosition);
+            part.setPosition(breakPosition + 1, QTextCursor::KeepAnchor);
+            QTextCharFormat format = part.charFormat();
+            textformat::applyTo(record, format);
+            part.setCharFormat(format);
+        }
+    }
+}
+
+} // namespace
+
+void RichEdit::applyCharFormat(const CharFormat &format)
+{
+    QTextCursor cursor = selectionCursor();
+    m_formatting = true;
+    formatSelection(cursor, format);
+    m_formatting = false;
+    if (!cursor.hasSelection())
+        setSelectionCursor(cursor); // keeps the insertion-point format
+}
+
+void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharFormat &format)
+{
+    if (ranges.empty())
+        return;
+    ByteMap map(bytes());
+    QTextCursor cursor(document());
+    m_formatting = true;
+    // One edit block: the layout is redone once for the whole batch, and one undo step takes
+    // every mark back.
+    cursor.beginEditBlock();
+    for (const ByteRange &range : ranges) {
+        const int from = map.charStartAt(range.start);
+        const int to = range.length > 0 ? map.charEndAt(int64_t(range.start) + range.length - 1)
+                                        : from;
+        if (from >= to)
+            continue; // past the end: no character to format
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        formatSelection(cursor, format);
+    }
+    cursor.endEditBlock();
+    m_formatting = false;
+}
+
+void RichEdit::focusInEvent(QFocusEvent *event)
+{
+    if (m_hiddenSelection) {
+        const QTextCursor selection = *m_hiddenSelection;
+        m_hiddenSelection.reset();
+        setTextCursor(selection);
+    }
+    QTextEdit::focusInEvent(event);
+}
+
+void RichEdit::focusOutEvent(QFocusEvent *event)
+{
+    // The selection is not drawn while the pane lacks the focus; a context menu keeps it, as
+    // its actions work on it.
+    if (event->reason() != Qt::PopupFocusReason && !m_hiddenSelection) {
+        m_hiddenSelection = textCursor();
+        QTextCursor caret = textCursor();
+        caret.clearSelection();
+        setTextCursor(caret);
+    }
+    QTextEdit::focusOutEvent(event);
+}
+
+bool RichEdit::editTouchesProtectedText(const QTextCursor &cursor, int extraBefore,
+                                        int extraAfter) const
+{
+    int from = cursor.selectionStart();
+    int to = cursor.selectionEnd();
+    if (from == to) {
+        from -= extraBefore;
+        to += extraAfter;
+    }
+    const int last = document()->characterCount() - 1;
+    from = std::clamp(from, 0, last);
+    to = std::clamp(to, 0, last);
+    QTextCursor probe(document());
+    if (from == to) {
+        // Typing between two protected characters would change protected text.
+        if (from == 0 || from == last)
+            return false;
+        probe.setPosition(from);
+        const bool before = isProtected(probe.charFormat());
+        probe.setPosition(from + 1);
+        return before && isProtected(probe.charFormat());
+    }
+    for (int position = from + 1; position <= to; ++position) {
+        probe.setPosition(position);
+        if (isProtected(probe.charFormat()))
+            return true;
+    }
+    return false;
+}
+
+void RichEdit::keyPressEvent(QKeyEvent *event)
+{
+    const QTextCursor cursor = textCursor();
+    bool edits = false;
+    int before = 0;
+    int after = 0;
+    if (event->key() == Qt::Key_Backspace) {
+        edits = true;
+        before = 1;
+    } else if (event->key() == Qt::Key_Delete) {
+        edits = true;
+        after = 1;
+    } else if (event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Paste)) {
+        edits = true;
+    } else if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
+        edits = true;
+    } else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        edits = true;
+    }
+    if (edits && !isReadOnly() && editTouchesProtectedText(cursor, before, after)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!event->commitString().isEmpty() && editTouchesProtectedText(textCursor(), 0, 0)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::inputMethodEvent(event);
+}
+
+bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasText() && QTextEdit::canInsertFromMimeData(source);
+}
+
+void RichEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (editTouchesProtectedText(textCursor(), 0, 0))
+        return;
+    QTextEdit::insertFromMimeData(source);
+    if (source->hasText() && source->text().size() > kLongestWordForWordWrap)
+        updateWrapMode();
+}
+
+void RichEdit::dropEvent(QDropEvent *event)
+{
+    if (editTouchesProtectedText(textCursor(), 0, 0)) {
+        event->ignore();
+        return;
+    }
+    QTextEdit::dropEvent(event);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+// The rich-text pane: a QTextEdit that the commands address through TextPane, counting
+// positions in bytes of its code-page text.
+
+#include <optional>
+
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include "panes/textpane.h"
+
+class RichEdit : public QTextEdit, public TextPane
+{
+    Q_OBJECT
+
+public:
+    explicit RichEdit(QWidget *parent = nullptr);
+
+    std::string context() const override;
+    void setContext(std::string_view text) override;
+    void setSelStart(int32_t start) override;
+    void setSelLength(int32_t length) override;
+    int32_t textLength() const override;
+    void showSelection() override;
+    void applyCharFormat(const CharFormat &format) override;
+    void applyCharFormat(std::span<const ByteRange> ranges, const CharFormat &format) override;
+
+    // The live selection in bytes, whether it is shown or hidden.
+    int32_t selStart() const;
+    int32_t selLength() const;
+    // The values last written to SelStart and SelLength.
+    int32_t storedStart() const { return m_storedStart; }
+    int32_t storedLength() const { return m_storedLength; }
+
+    // The live selection as a cursor on the document; while the pane lacks the focus the
+    // selection is kept here but not drawn.
+    QTextCursor selectionCursor() const;
+
+    // The pane's default character format: what context() writes and what typing starts with.
+    static QFont defaultFont();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    const std::string &bytes() const;
+    void selectBytes(int64_t start, int64_t end);
+    void setSelectionCursor(const QTextCursor &cursor);
+    void updateWrapMode();
+    bool editTouchesProtectedText(const QTextCursor &cursor, int extraBefore, int extraAfter) const;
+
+    int32_t m_storedStart = 0;
+    int32_t m_storedLength = 0;
+    // The selection while it is hidden (the pane lacks the focus).
+    std::optional<QTextCursor> m_hiddenSelection;
+    // The code-page text, kept until the characters change.
+    mutable std::optional<std::string> m_bytes;
+    bool m_formatting = false;
+};

@@ -1,0 +1,150 @@
+#include "shell/lifecycle.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+
+#include "shell/mainwindow.h"
+#include "text/codepage.h"
+
+namespace lifecycle {
+
+namespace {
+
+std::atomic<bool> g_commandsEnabled{true};
+std::atomic<bool> g_fatalStarted{false};
+
+// Memory kept back from start-up so that the error box can still be shown once the heap is
+// exhausted.
+void *g_reserve = std::malloc(1 << 20);
+
+const char *const kLoadFailed = "载入启动窗口失败";
+
+void writeToStandardError(const char *text, std::size_t length)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(STDERR_FILENO, text, length);
+        if (written <= 0)
+            return;
+        text += written;
+        length -= std::size_t(written);
+    }
+}
+
+QString fatalText(const QString &message)
+{
+    return QStringLiteral("运行时出错!\n\n错误信息：") + message + u'\n';
+}
+
+[[noreturn]] void endProcess()
+{
+    std::_Exit(FatalExitCode);
+}
+
+// Shows the error box when the GUI can still show one, on the GUI thread.
+void showFatalBox(const QString &text)
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    if (QThread::currentThread() != QCoreApplication::instance()->thread())
+        return;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("错误"), text, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("fatalErrorBox"));
+    box.exec();
+}
+
+[[noreturn]] void fatalNoDisplay()
+{
+    const QByteArray text = fatalText(QString::fromUtf8(kLoadFailed)).toUtf8();
+    writeToStandardError(text.constData(), std::size_t(text.size()));
+    endProcess();
+}
+
+bool displayConfigured()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// While the toolkit starts, a fatal message of its own (no display to connect to) ends the
+// program the way any start-up failure does, instead of aborting.
+void startupMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg)
+        fatalNoDisplay();
+    qt_message_output(type, context, text);
+}
+
+} // namespace
+
+bool commandsEnabled()
+{
+    return g_commandsEnabled.load();
+}
+
+void fatalError(const QString &message)
+{
+    if (g_fatalStarted.exchange(true))
+        endProcess();
+    g_commandsEnabled = false;
+    const QString text = fatalText(message);
+    const QByteArray bytes = text.toUtf8();
+    writeToStandardError(bytes.constData(), std::size_t(bytes.size()));
+    showFatalBox(text);
+    endProcess();
+}
+
+void allocationFailed(std::size_t bytes)
+{
+    if (g_fatalStarted.load())
+        endProcess();
+    std::free(g_reserve);
+    g_reserve = nullptr;
+    // Formatted without the heap, so standard error gets the reason even if the box cannot be
+    // shown.
+    char message[128];
+    const int length = std::snprintf(message, sizeof message, "分配 %zu 字节内存失败!", bytes);
+    if (length <= 0)
+        endProcess();
+    fatalError(QString::fromUtf8(message, length));
+}
+
+std::unique_ptr<MainWindow> buildMainWindow(AppState &state)
+{
+    // The panes and edit boxes read and write their text in the code page.
+    if (!text::codePageAvailable())
+        return nullptr;
+    return std::make_unique<MainWindow>(state);
+}
+
+int run(int argc, char **argv, const WindowBuilder &build)
+{
+    if (!displayConfigured())
+        fatalNoDisplay();
+    qInstallMessageHandler(startupMessageHandler);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(nullptr);
+
+    AppState state;
+    state.highlight = createHighlightFormat();
+
+    std::unique_ptr<MainWindow> window = build(state);
+    if (!window)
+        fatalError(QString::fromUtf8(kLoadFailed));
+    window->show();
+
+    const int status = app.exec();
+
+    g_commandsEnabled = false;
+    window.reset();
+    state.highlight.reset();
+    return status;
+}
+
+} // namespace lifecycle

@@ -1,0 +1,216 @@
+#include "shell/mainwindow.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+
+#include "commands/clearpanes.h"
+#include "commands/compare.h"
+#include "commands/findnext.h"
+#include "commands/fontcolor.h"
+#include "commands/fontsize.h"
+#include "commands/notifier.h"
+#include "commands/replaceall.h"
+#include "panes/colorpicker.h"
+#include "panes/combobox.h"
+#include "panes/editbox.h"
+#include "panes/richedit.h"
+#include "shell/lifecycle.h"
+#include "text/infobox.h"
+
+namespace {
+
+const char *const kTitle = "文本比较1.0      BY:Quorvel ID：Orrindel";
+
+// The outer size the window was laid out for, frame and caption included.
+constexpr int kOuterWidth = 797;
+constexpr int kOuterHeight = 302;
+
+class MessageBoxNotifier : public commands::Notifier
+{
+public:
+    void endOfSearch() override { InfoBox(QStringLiteral("查找完毕，下面没有了")); }
+
+    void replacementTooLarge(std::size_t limitBytes) override
+    {
+        constexpr quint32 kWarningIcon = 0x30;
+        InfoBox(QStringLiteral("替换后的文本将超过 %1 MB，没有替换任何内容。")
+                    .arg(qulonglong(limitBytes >> 20)),
+                kWarningIcon);
+    }
+};
+
+class PickerColor : public ColorSource
+{
+public:
+    explicit PickerColor(const ColorPicker &picker) : m_picker(picker) {}
+    uint32_t colorValue() const override { return m_picker.color(); }
+
+private:
+    const ColorPicker &m_picker;
+};
+
+template <typename Widget>
+Widget *place(Widget *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QString::fromUtf8(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const char *text, Qt::Alignment horizontal,
+                  QRect rect)
+{
+    auto *label = place(new QLabel(QString::fromUtf8(text), parent), name, rect.x(), rect.y(),
+                        rect.width(), rect.height());
+    label->setAlignment(horizontal | Qt::AlignVCenter);
+    label->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(palette);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const char *text, QRect rect)
+{
+    auto *button = place(new QPushButton(QString::fromUtf8(text), parent), name, rect.x(),
+                         rect.y(), rect.width(), rect.height());
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setFocusPolicy(Qt::StrongFocus);
+    return button;
+}
+
+} // namespace
+
+MainWindow::MainWindow(AppState &state, QWidget *parent)
+    : QWidget(parent), m_state(state), m_notifier(std::make_unique<MessageBoxNotifier>())
+{
+    setupWindow();
+    setupControls();
+    setupTabOrder();
+    bindEvents();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setupWindow()
+{
+    setObjectName(QStringLiteral("window"));
+    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/textcompare.png")));
+    setFixedSize(ClientWidth, ClientHeight);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    setPalette(palette);
+    centerOnScreen();
+}
+
+void MainWindow::centerOnScreen()
+{
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - kOuterWidth) / 2, area.y() + (area.height() - kOuterHeight) / 2);
+}
+
+void MainWindow::setupControls()
+{
+    // Created bottom of the stack first: a later sibling lies above an earlier one.
+    m_compareButton = makeButton(this, "按钮1", "比       较", {355, 175, 80, 64});
+    m_clearButton = makeButton(this, "按钮2", "清       空", {355, 102, 80, 64});
+    m_leftPane = place(new RichEdit(this), "超级编辑框1", -1, 24, 355, 216);
+    m_rightPane = place(new RichEdit(this), "超级编辑框2", 436, 24, 355, 216);
+    m_colorPicker = place(new ColorPicker(this), "颜色选择器1", 355, 24, 80, 24);
+    makeLabel(this, "标签1", "字体颜色", Qt::AlignHCenter, {362, 0, 60, 24});
+    makeLabel(this, "标签2", "字体大小", Qt::AlignHCenter, {361, 48, 60, 24});
+
+    m_sizeList = new ComboBox(this);
+    for (int size = 1; size <= 20; ++size)
+        m_sizeList->addItem(QString::number(size));
+    m_sizeList->addItem(QString());
+    m_sizeList->setCurrentIndex(0);
+    m_sizeList->setMaxVisibleItems(8);
+    // The closed list is as tall as its selection field.
+    place(m_sizeList, "组合框1", 355, 72, 80, std::max(20, m_sizeList->sizeHint().height()));
+
+    makeLabel(this, "标签3", "欲比较的文本", Qt::AlignHCenter, {96, 0, 152, 24});
+    makeLabel(this, "标签4", "比较的文本", Qt::AlignHCenter, {504, 0, 240, 24});
+    m_searchBox = place(new EditBox(this), "编辑框1", 111, 245, 192, 24);
+    makeLabel(this, "标签5", "欲查找/替换的文本：", Qt::AlignLeft, {0, 248, 112, 16});
+    m_findButton = makeButton(this, "按钮3", "查找/下一个", {305, 241, 103, 32});
+    m_replaceButton = makeButton(this, "按钮5", "替换", {699, 241, 64, 32});
+    m_replacementBox = place(new EditBox(this), "编辑框2", 552, 244, 120, 24);
+    makeLabel(this, "标签6", "替换的文本：", Qt::AlignLeft, {472, 248, 80, 16});
+
+    m_compareButton->setFocus();
+}
+
+void MainWindow::setupTabOrder()
+{
+    const QWidget *const order[] = {m_compareButton, m_clearButton,  m_leftPane,
+                                    m_rightPane,     m_colorPicker,  m_sizeList,
+                                    m_searchBox,     m_findButton,   m_replaceButton,
+                                    m_replacementBox};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
+
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+}
+
+void MainWindow::bindEvents()
+{
+    // A control event reaches its command only while the program runs normally.
+    const auto bind = [this](auto *sender, auto signal, void (MainWindow::*command)()) {
+        connect(sender, signal, this, [this, command] {
+            if (lifecycle::commandsEnabled())
+                (this->*command)();
+        });
+    };
+    bind(m_compareButton, &QPushButton::clicked, &MainWindow::compareTexts);
+    bind(m_clearButton, &QPushButton::clicked, &MainWindow::clearTexts);
+    bind(m_findButton, &QPushButton::clicked, &MainWindow::findNextOccurrence);
+    bind(m_replaceButton, &QPushButton::clicked, &MainWindow::replaceAllOccurrences);
+    bind(m_sizeList, &ComboBox::itemChosen, &MainWindow::takeFontSize);
+    bind(m_colorPicker, &ColorPicker::colorChosen, &MainWindow::takeFontColor);
+}
+
+void MainWindow::compareTexts()
+{
+    commands::compare(*m_leftPane, *m_rightPane, *m_state.highlight);
+}
+
+void MainWindow::clearTexts()
+{
+    commands::clearPanes(*m_leftPane, *m_rightPane);
+}
+
+void MainWindow::findNextOccurrence()
+{
+    commands::findNext(*m_leftPane, *m_searchBox, *m_state.highlight, m_state.findCursor,
+                       *m_notifier);
+}
+
+void MainWindow::replaceAllOccurrences()
+{
+    commands::replaceAll(*m_leftPane, *m_searchBox, *m_replacementBox, *m_notifier);
+}
+
+void MainWindow::takeFontSize()
+{
+    commands::chooseFontSize(*m_sizeList, *m_state.highlight);
+}
+
+void MainWindow::takeFontColor()
+{
+    commands::chooseFontColor(PickerColor(*m_colorPicker), *m_state.highlight);
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+// The one window: two rich-text panes side by side, the size list, the colour picker, the
+// Clear and Compare buttons between them, and the find and replace row under them. It binds
+// the controls' events to the commands.
+
+#include <memory>
+
+#include <QWidget>
+
+#include "shell/appstate.h"
+
+class QLabel;
+class QPushButton;
+class ColorPicker;
+class ComboBox;
+class EditBox;
+class RichEdit;
+
+namespace commands {
+class Notifier;
+}
+
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 791;
+    static constexpr int ClientHeight = 273;
+
+    explicit MainWindow(AppState &state, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    RichEdit *leftPane() const { return m_leftPane; }
+    RichEdit *rightPane() const { return m_rightPane; }
+    EditBox *searchBox() const { return m_searchBox; }
+    EditBox *replacementBox() const { return m_replacementBox; }
+    ComboBox *sizeList() const { return m_sizeList; }
+    ColorPicker *colorPicker() const { return m_colorPicker; }
+
+    // Places the window in the middle of its screen.
+    void centerOnScreen();
+
+private:
+    void setupWindow();
+    void setupControls();
+    void setupTabOrder();
+    void bindEvents();
+
+    void compareTexts();
+    void clearTexts();
+    void findNextOccurrence();
+    void replaceAllOccurrences();
+    void takeFontSize();
+    void takeFontColor();
+
+    AppState &m_state;
+    std::unique_ptr<commands::Notifier> m_notifier;
+
+    QPushButton *m_compareButton = nullptr;
+    QPushButton *m_clearButton = nullptr;
+    RichEdit *m_leftPane = nullptr;
+    RichEdit *m_rightPane = nullptr;
+    ColorPicker *m_colorPicker = nullptr;
+    ComboBox *m_sizeList = nullptr;
+    EditBox *m_searchBox = nullptr;
+    QPushButton *m_findButton = nullptr;
+    QPushButton *m_replaceButton = nullptr;
+    EditBox *m_replacementBox = nullptr;
+};
