@@ -1,0 +1,87 @@
+# Helpers for driving the real program under a private X server with xdotool.
+
+set -euo pipefail
+
+TITLE="文本比较1.0      BY:Quorvel ID：Orrindel"
+
+# Starts Xvfb on a free display and exports DISPLAY; the server stops when the script exits.
+start_xvfb() {
+    local display
+    for display in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
+        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$display" ] && break
+            sleep 0.1
+        done
+        if kill -0 "$XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$display"
+            trap 'stop_all' EXIT
+            return 0
+        fi
+    done
+    echo "no free display for Xvfb" >&2
+    return 1
+}
+
+stop_all() {
+    [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+
+# Starts the program and waits for its main window; sets APP_PID and WINDOW.
+start_program() {
+    unset QT_QPA_PLATFORM
+    "$1" &
+    APP_PID=$!
+    WINDOW=""
+    for _ in $(seq 100); do
+        WINDOW=$(xdotool search --name "^${TITLE}\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$WINDOW" ] && break
+        sleep 0.1
+    done
+    [ -n "$WINDOW" ] || { echo "the main window did not appear" >&2; return 1; }
+    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+    sleep 0.3
+}
+
+# Clicks at a point of the window's client area.
+click_at() {
+    xdotool mousemove --window "$WINDOW" "$1" "$2" click 1
+    sleep 0.2
+}
+
+# Puts a text on the clipboard and pastes it into the control under the point.
+paste_at() {
+    click_at "$1" "$2"
+    printf '%s' "$3" | xclip -selection clipboard -i
+    sleep 0.1
+    xdotool key --clearmodifiers ctrl+v
+    sleep 0.2
+}
+
+# Reads the text of the pane under the point through the clipboard.
+read_pane_at() {
+    click_at "$1" "$2"
+    xdotool key --clearmodifiers ctrl+a ctrl+c
+    sleep 0.2
+    xclip -selection clipboard -o
+}
+
+# Waits for the program to end and checks its exit status.
+expect_exit_status() {
+    local status=0
+    for _ in $(seq 100); do
+        kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    wait "$APP_PID" || status=$?
+    APP_PID=""
+    [ "$status" -eq "$1" ] || { echo "exit status $status, expected $1" >&2; return 1; }
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// Helpers for tests that look at the marks in a pane.
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include "panes/richedit.h"
+
+namespace panetesting {
+
+// One character per UTF-16 unit of the pane's text, line breaks included: '^' where the unit is
+// underlined, '.' elsewhere. A line break's format is the one the next block starts with.
+inline QString underlineMask(const RichEdit &pane)
+{
+    QString mask;
+    const QTextDocument *document = pane.document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            mask += QString(fragment.length(), fragment.charFormat().fontUnderline() ? u'^' : u'.');
+        }
+        if (block.next().isValid())
+            mask += block.next().charFormat().fontUnderline() ? u'^' : u'.';
+    }
+    return mask;
+}
+
+// The format of the character at a document position.
+inline QTextCharFormat formatAt(const RichEdit &pane, int position)
+{
+    QTextCursor cursor(pane.document());
+    cursor.setPosition(position + 1);
+    return cursor.charFormat();
+}
+
+} // namespace panetesting
