@@ -94,6 +94,9 @@ void RichEdit::setContext(std::string_view text)
 {
     // Every byte given is written, a zero byte included, so no text is lost on the way back.
     const QString content = text::fromCodePage(text);
+    // The wrap mode is settled before the text goes in, so the text is laid out once, and
+    // never with the wrap that is quadratic in a long unbroken line.
+    updateWrapMode(content);
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
@@ -102,12 +105,11 @@ void RichEdit::setContext(std::string_view text)
     cursor.setBlockCharFormat(QTextCharFormat());
     cursor.insertText(content, QTextCharFormat());
     cursor.endEditBlock();
-    updateWrapMode();
 }
 
-void RichEdit::updateWrapMode()
+void RichEdit::updateWrapMode(QStringView text)
 {
-    const auto mode = longestUnbrokenRun(document()->toRawText()) > kLongestWordForWordWrap
+    const auto mode = longestUnbrokenRun(text) > kLongestWordForWordWrap
                           ? QTextOption::WrapAnywhere
                           : QTextOption::WrapAtWordBoundaryOrAnywhere;
     if (wordWrapMode() != mode)
@@ -133,8 +135,12 @@ void RichEdit::selectBytes(int64_t start, int64_t end)
     const int from = map.charStartAt(start);
     const int to = end > start ? map.charEndAt(end - 1) : from;
     QTextCursor cursor(document());
+    // Inside an edit block the cursor does not ask the layout for its x position, which
+    // would lay out the whole text after a change of formats.
+    cursor.beginEditBlock();
     cursor.setPosition(from);
     cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.endEditBlock();
     setSelectionCursor(cursor);
 }
 
@@ -239,9 +245,45 @@ void formatSelection(QTextCursor &cursor, const CharFormat &record)
 
 } // namespace
 
+namespace {
+
+// Whether every character of the selection already has the format the record gives it, so a
+// repeated mark costs no new layout of the text around it. Long selections are not checked.
+bool alreadyFormatted(const QTextCursor &cursor, const CharFormat &record)
+{
+    constexpr int kLongestChecked = 64;
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    if (start == end || end - start > kLongestChecked)
+        return false;
+    // Walks the fragments rather than moving a cursor, which would ask for a layout.
+    const QTextDocument *document = cursor.document();
+    for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        const int breakPosition = block.position() + block.length() - 1;
+        if (breakPosition >= start && breakPosition < end)
+            return false; // a line break in the selection: format it anyway
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() >= end || fragment.position() + fragment.length() <= start)
+                continue;
+            QTextCharFormat format = fragment.charFormat();
+            const QTextCharFormat before = format;
+            textformat::applyTo(record, format);
+            if (format != before)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 void RichEdit::applyCharFormat(const CharFormat &format)
 {
     QTextCursor cursor = selectionCursor();
+    if (alreadyFormatted(cursor, format))
+        return;
     m_formatting = true;
     formatSelection(cursor, format);
     m_formatting = false;
@@ -370,9 +412,11 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
 {
     if (editTouchesProtectedText(textCursor(), 0, 0))
         return;
+    if (source->hasText() && source->text().size() > kLongestWordForWordWrap) {
+        // The pasted text joins the text around it, so the whole of it decides the wrap.
+        updateWrapMode(document()->toRawText() + source->text());
+    }
     QTextEdit::insertFromMimeData(source);
-    if (source->hasText() && source->text().size() > kLongestWordForWordWrap)
-        updateWrapMode();
 }
 
 void RichEdit::dropEvent(QDropEvent *event)

@@ -53,7 +53,7 @@ private:
     const std::string &bytes() const;
     void selectBytes(int64_t start, int64_t end);
     void setSelectionCursor(const QTextCursor &cursor);
-    void updateWrapMode();
+    void updateWrapMode(QStringView text);
     bool editTouchesProtectedText(const QTextCursor &cursor, int extraBefore, int extraAfter) const;
 
     int32_t m_storedStart = 0;

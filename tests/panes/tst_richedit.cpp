@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 #include <QTextBlock>
