@@ -85,3 +85,40 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+
+# Places of the controls in the window's client area (centres).
+LEFT_PANE=(170 130)
+RIGHT_PANE=(610 130)
+SEARCH_BOX=(200 257)
+REPLACEMENT_BOX=(610 256)
+COMPARE_BUTTON=(395 207)
+CLEAR_BUTTON=(395 134)
+FIND_BUTTON=(356 257)
+REPLACE_BUTTON=(731 257)
+
+# Types into the edit box under the point, replacing what it held.
+fill_box_at() {
+    click_at "$1" "$2"
+    xdotool key --clearmodifiers ctrl+a BackSpace
+    printf '%s' "$3" | xclip -selection clipboard -i
+    sleep 0.1
+    xdotool key --clearmodifiers ctrl+v
+    sleep 0.2
+}
+
+# Waits for a top-level window with exactly this name and prints its id.
+wait_for_window_named() {
+    local id=""
+    for _ in $(seq 50); do
+        id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Saves a screenshot of the program's window.
+screenshot() {
+    sleep 0.3
+    import -window "$WINDOW" "$1"
+}

@@ -1,0 +1,92 @@
+#include <QTest>
+#include <QTextDocument>
+
+#include "../testing/windowfixture.h"
+
+class ReplaceAllTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_fixture = std::make_unique<testing::WindowFixture>(); }
+    void cleanup() { m_fixture.reset(); }
+
+    void replacesThroughTheWindow_data();
+    void replacesThroughTheWindow();
+    void undoBringsTheTextBack();
+    void nothingFoundWritesNothing();
+    void tooLargeResultReplacesNothingAndSaysWhy();
+
+private:
+    std::unique_ptr<testing::WindowFixture> m_fixture;
+};
+
+void ReplaceAllTest::replacesThroughTheWindow_data()
+{
+    QTest::addColumn<QString>("pane");
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("ignoring case") << "Abc abc ABC" << "abc" << "x" << "x x x";
+    QTest::newRow("chinese") << "中中文" << "中" << "国" << "国国文";
+    QTest::newRow("removal") << "a-b-c" << "-" << "" << "abc";
+    QTest::newRow("line breaks") << "a\nb\nc" << "b" << "B" << "a\nB\nc";
+    QTest::newRow("replacement holds the search") << "aaa" << "a" << "ba" << "bababa";
+}
+
+void ReplaceAllTest::replacesThroughTheWindow()
+{
+    QFETCH(QString, pane);
+    QFETCH(QString, search);
+    QFETCH(QString, replacement);
+    m_fixture->setLeft(pane);
+    m_fixture->setSearch(search);
+    m_fixture->setReplacement(replacement);
+    m_fixture->click("按钮5");
+    QTEST(m_fixture->left(), "result");
+    QVERIFY(m_fixture->messages.empty());
+}
+
+void ReplaceAllTest::undoBringsTheTextBack()
+{
+    m_fixture->setLeft(QStringLiteral("Abc abc ABC"));
+    m_fixture->setSearch(QStringLiteral("abc"));
+    m_fixture->setReplacement(QStringLiteral("x"));
+    m_fixture->click("按钮5");
+    QCOMPARE(m_fixture->left(), QStringLiteral("x x x"));
+    RichEdit *pane = m_fixture->window->leftPane();
+    pane->setFocus();
+    QTest::keyClick(pane, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_fixture->left(), QStringLiteral("Abc abc ABC"));
+}
+
+void ReplaceAllTest::nothingFoundWritesNothing()
+{
+    m_fixture->setLeft(QStringLiteral("abc"));
+    QTextDocument *document = m_fixture->window->leftPane()->document();
+    const int undoSteps = document->availableUndoSteps();
+    m_fixture->setSearch(QStringLiteral("zz"));
+    m_fixture->click("按钮5");
+    m_fixture->setSearch(QString());
+    m_fixture->click("按钮5");
+    QCOMPARE(document->availableUndoSteps(), undoSteps);
+    QCOMPARE(m_fixture->left(), QStringLiteral("abc"));
+}
+
+void ReplaceAllTest::tooLargeResultReplacesNothingAndSaysWhy()
+{
+    // 1 MiB of 'a', each replaced by 64 KiB: 64 GiB in all.
+    const QString pane(1 << 20, u'a');
+    m_fixture->setLeft(pane);
+    m_fixture->setSearch(QStringLiteral("a"));
+    m_fixture->setReplacement(QString(1 << 16, u'b'));
+    m_fixture->click("按钮5");
+    QCOMPARE(m_fixture->messages.size(), std::size_t(1));
+    QCOMPARE(m_fixture->messages[0].caption, QStringLiteral("信息："));
+    QVERIFY(m_fixture->messages[0].text.contains(QStringLiteral("没有替换")));
+    QCOMPARE(m_fixture->left(), pane);
+}
+
+QTEST_MAIN(ReplaceAllTest)
+#include "tst_replaceall.moc"

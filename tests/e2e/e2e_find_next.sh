@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Find next walks the occurrences; the click after the end shows the end-of-search message,
+# which Enter dismisses.
+source "$(dirname "$0")/lib.sh"
+start_xvfb
+start_program "$1"
+
+paste_at "${LEFT_PANE[@]}" "abcabc"
+fill_box_at "${SEARCH_BOX[@]}" "bc"
+for _ in 1 2 3; do
+    click_at "${FIND_BUTTON[@]}"
+    xdotool search --name "^信息：\$" >/dev/null 2>&1 && fail "message before the end"
+done
+click_at "${FIND_BUTTON[@]}"
+box=$(wait_for_window_named "信息：") || fail "no end-of-search message"
+
+# The message box copies its text with Ctrl+C.
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key --clearmodifiers ctrl+c
+sleep 0.2
+xclip -selection clipboard -o | grep -q "查找完毕，下面没有了" || fail "message text"
+
+xdotool key Return
+sleep 0.3
+xdotool search --name "^信息：\$" >/dev/null 2>&1 && fail "message still open"
+
+xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+xdotool key Escape
+expect_exit_status 0
+echo ok
