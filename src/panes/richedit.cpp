@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
+#include <vector>
 
+#include <QAbstractTextDocumentLayout>
 #include <QFocusEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -20,6 +24,36 @@ namespace {
 // Longest run of characters without a break opportunity that the pane still wraps at word
 // boundaries. Qt's word wrap is quadratic in such a run, so beyond it lines wrap anywhere.
 constexpr qsizetype kLongestWordForWordWrap = 4096;
+
+// Shortest stretch of marks, in characters, whose layout is redone while the pane is idle.
+constexpr int kShortestDeferredSpan = 16 * 1024;
+
+// A long text is held in paragraphs of some thousand characters, not one per line: the document
+// and its layout spend several hundred bytes on every paragraph.
+constexpr qsizetype kShortestGroupedText = 256 * 1024;
+constexpr qsizetype kShortestParagraph = 4096;
+
+// Turns the line breaks of a long text into line separators, but for the first break after
+// every kShortestParagraph characters. The pane shows a line separator as a line break and reads
+// it back as one. Carriage returns and paragraph separators stay paragraph breaks, as the
+// document makes them.
+void groupLines(QString &text)
+{
+    if (text.size() < kShortestGroupedText)
+        return;
+    qsizetype paragraphStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        if (ch == u'\r' || ch == QChar::ParagraphSeparator) {
+            paragraphStart = i + 1;
+        } else if (ch == u'\n' && (i == 0 || text[i - 1] != u'\r')) {
+            if (i - paragraphStart < kShortestParagraph)
+                text[i] = QChar::LineSeparator;
+            else
+                paragraphStart = i + 1;
+        }
+    }
+}
 
 bool breaksWords(QChar ch)
 {
@@ -93,10 +127,16 @@ std::string RichEdit::context() const
 void RichEdit::setContext(std::string_view text)
 {
     // Every byte given is written, a zero byte included, so no text is lost on the way back.
-    const QString content = text::fromCodePage(text);
+    QString content = text::fromCodePage(text);
     // The wrap mode is settled before the text goes in, so the text is laid out once, and
     // never with the wrap that is quadratic in a long unbroken line.
     updateWrapMode(content);
+    // A text too tall for the pane gets its scroll bar before it goes in, so it is laid out once,
+    // at the width left beside the bar, rather than again when the bar appears.
+    const bool barFirst = needsScrollBar(content);
+    groupLines(content);
+    if (barFirst)
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
@@ -105,6 +145,20 @@ void RichEdit::setContext(std::string_view text)
     cursor.setBlockCharFormat(QTextCharFormat());
     cursor.insertText(content, QTextCharFormat());
     cursor.endEditBlock();
+    if (barFirst)
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded); // kept: the text needs it
+}
+
+bool RichEdit::needsScrollBar(QStringView text) const
+{
+    if (!isVisible() || verticalScrollBar()->isVisible() ||
+        verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded)
+        return false;
+    // A lower bound of the lines the text takes: one per paragraph, and one per viewport width
+    // of characters, none of which is narrower than a pixel.
+    const qreal width = std::max(1, viewport()->width());
+    const qreal lines = std::max(qreal(text.count(u'\n') + 1), qreal(text.size()) / width);
+    return lines * QFontMetricsF(document()->defaultFont()).lineSpacing() > viewport()->height();
 }
 
 void RichEdit::updateWrapMode(QStringView text)
@@ -247,6 +301,13 @@ void formatSelection(QTextCursor &cursor, const CharFormat &record)
 
 namespace {
 
+bool keepsFormat(const QTextCharFormat &format, const CharFormat &record)
+{
+    QTextCharFormat formatted = format;
+    textformat::applyTo(record, formatted);
+    return formatted == format;
+}
+
 // Whether every character of the selection already has the format the record gives it, so a
 // repeated mark costs no new layout of the text around it. Long selections are not checked.
 bool alreadyFormatted(const QTextCursor &cursor, const CharFormat &record)
@@ -261,16 +322,16 @@ bool alreadyFormatted(const QTextCursor &cursor, const CharFormat &record)
     for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
         const int breakPosition = block.position() + block.length() - 1;
-        if (breakPosition >= start && breakPosition < end)
-            return false; // a line break in the selection: format it anyway
+        if (breakPosition >= start && breakPosition < end) {
+            // A line break has the format the next block starts with.
+            if (!block.next().isValid() || !keepsFormat(block.next().charFormat(), record))
+                return false;
+        }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (fragment.position() >= end || fragment.position() + fragment.length() <= start)
                 continue;
-            QTextCharFormat format = fragment.charFormat();
-            const QTextCharFormat before = format;
-            textformat::applyTo(record, format);
-            if (format != before)
+            if (!keepsFormat(fragment.charFormat(), record))
                 return false;
         }
     }
@@ -293,26 +354,65 @@ void RichEdit::applyCharFormat(const CharFormat &format)
 
 void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharFormat &format)
 {
-    if (ranges.empty())
-        return;
+    std::vector<std::pair<int, int>> spans; // document positions, end excluded
+    spans.reserve(ranges.size());
     ByteMap map(bytes());
-    QTextCursor cursor(document());
-    m_formatting = true;
-    // One edit block: the layout is redone once for the whole batch, and one undo step takes
-    // every mark back.
-    cursor.beginEditBlock();
     for (const ByteRange &range : ranges) {
         const int from = map.charStartAt(range.start);
-        const int to = range.length > 0 ? map.charEndAt(int64_t(range.start) + range.length - 1)
-                                        : from;
-        if (from >= to)
-            continue; // past the end: no character to format
+        const int to =
+            range.length > 0 ? map.charEndAt(int64_t(range.start) + range.length - 1) : from;
+        if (from < to)
+            spans.emplace_back(from, to); // a range past the end has no character to format
+    }
+    if (spans.empty())
+        return;
+
+    QTextDocument *document = this->document();
+    const int first = spans.front().first;
+    const int last = spans.back().second;
+    // Marks over most of a long text are laid out the way a new text is: the visible part at
+    // once, the rest in steps while the pane is idle. A document without a page size lays out
+    // nothing, so the page size is taken away while the formats change.
+    const QSizeF pageSize = document->pageSize();
+    const bool deferLayout = !pageSize.isNull() && last - first >= kShortestDeferredSpan &&
+                             2 * qint64(last - first) >= document->characterCount();
+    const int scrolled = verticalScrollBar()->value();
+    if (deferLayout) {
+        document->setPageSize(QSizeF(0, 0));
+    } else {
+        // Every format change in a block drops its layout, at a cost that grows with the
+        // block's lines; a block without lines drops it at once. These blocks are laid out
+        // again when the batch ends anyway.
+        for (QTextBlock block = document->findBlock(first);
+             block.isValid() && block.position() < last; block = block.next())
+            block.clearLayout();
+    }
+
+    QTextCursor cursor(document);
+    m_formatting = true;
+    // One edit block: one undo step takes every mark back.
+    cursor.beginEditBlock();
+    for (const auto &[from, to] : spans) {
         cursor.setPosition(from);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
         formatSelection(cursor, format);
     }
     cursor.endEditBlock();
     m_formatting = false;
+
+    if (deferLayout) {
+        // The layout starts again from the top; until it reaches the view, the document looks
+        // shorter than it is and the scroll bar gives way. The view is laid out at once and the
+        // scroll bar put back where it was.
+        document->setPageSize(pageSize);
+        if (scrolled > 0) {
+            QScrollBar *bar = verticalScrollBar();
+            document->documentLayout()->hitTest(QPointF(0, scrolled + viewport()->height()),
+                                                Qt::FuzzyHit);
+            bar->setMaximum(std::max(bar->maximum(), scrolled));
+            bar->setValue(scrolled);
+        }
+    }
 }
 
 void RichEdit::focusInEvent(QFocusEvent *event)
@@ -415,6 +515,15 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
     if (source->hasText() && source->text().size() > kLongestWordForWordWrap) {
         // The pasted text joins the text around it, so the whole of it decides the wrap.
         updateWrapMode(document()->toRawText() + source->text());
+    }
+    if (source->hasText() && source->text().size() >= kShortestGroupedText) {
+        // A long text is held in paragraphs as setContext holds it.
+        QString text = source->text();
+        groupLines(text);
+        QMimeData grouped;
+        grouped.setText(text);
+        QTextEdit::insertFromMimeData(&grouped);
+        return;
     }
     QTextEdit::insertFromMimeData(source);
 }

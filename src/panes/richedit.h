@@ -54,6 +54,7 @@ private:
     void selectBytes(int64_t start, int64_t end);
     void setSelectionCursor(const QTextCursor &cursor);
     void updateWrapMode(QStringView text);
+    bool needsScrollBar(QStringView text) const;
     bool editTouchesProtectedText(const QTextCursor &cursor, int extraBefore, int extraAfter) const;
 
     int32_t m_storedStart = 0;
