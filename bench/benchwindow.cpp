@@ -1,0 +1,78 @@
+#include "benchwindow.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTextDocument>
+
+#include "panes/editbox.h"
+#include "panes/richedit.h"
+#include "shell/mainwindow.h"
+#include "text/codepage.h"
+
+BenchWindow::BenchWindow()
+{
+    m_state.highlight = createHighlightFormat();
+    m_window = std::make_unique<MainWindow>(m_state);
+    m_window->show();
+    m_window->activateWindow();
+    // The clicks give the focus to the buttons, as a user's clicks do, in an active window.
+    if (!QTest::qWaitForWindowActive(m_window.get()))
+        qFatal("The benchmark window did not become active");
+    settle();
+    finishLayout();
+}
+
+BenchWindow::~BenchWindow() = default;
+
+RichEdit &BenchWindow::left() const
+{
+    return *m_window->leftPane();
+}
+
+RichEdit &BenchWindow::right() const
+{
+    return *m_window->rightPane();
+}
+
+void BenchWindow::load(std::string_view left, std::string_view right)
+{
+    m_window->leftPane()->setContext(left);
+    m_window->rightPane()->setContext(right);
+}
+
+void BenchWindow::setSearch(std::string_view text)
+{
+    m_window->searchBox()->setText(text::fromCodePage(text));
+}
+
+void BenchWindow::setReplacement(std::string_view text)
+{
+    m_window->replacementBox()->setText(text::fromCodePage(text));
+}
+
+void BenchWindow::click(const char *buttonName)
+{
+    auto *button = m_window->findChild<QPushButton *>(QString::fromUtf8(buttonName));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void BenchWindow::settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+double BenchWindow::finishLayout()
+{
+    QElapsedTimer timer;
+    timer.start();
+    // The document layout lays out a long text in timer steps while the program is idle; asking
+    // for the document size does the rest at once.
+    for (RichEdit *pane : {m_window->leftPane(), m_window->rightPane()})
+        pane->document()->documentLayout()->documentSize();
+    settle();
+    return double(timer.nsecsElapsed()) / 1e6;
+}

@@ -1,0 +1,339 @@
+// Benchmarks of the commands on megabyte texts, measured on the real window on Qt's offscreen
+// platform. Loading both panes is the yardstick the other figures are compared with (run.sh
+// prints the ratios).
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTextDocument>
+
+#include "benchtexts.h"
+#include "benchwindow.h"
+#include "commands/compare.h"
+#include "panes/richedit.h"
+#include "text/bytes.h"
+
+namespace {
+
+using benchtexts::kMiB;
+
+const char *const kCompareButton = "按钮1";
+const char *const kFindNextButton = "按钮3";
+const char *const kReplaceAllButton = "按钮5";
+
+// Every 100th byte changed, or every byte.
+constexpr std::size_t kOnePercent = 100;
+constexpr std::size_t kAll = 1;
+
+enum class Input
+{
+    Prose,
+    Cjk,
+    LongLine,
+    Prose10M
+};
+
+// The generated texts, made on first use and kept for the whole run.
+std::map<Input, std::string> &originals()
+{
+    static std::map<Input, std::string> texts;
+    return texts;
+}
+
+std::map<std::pair<Input, std::size_t>, std::string> &changedTexts()
+{
+    static std::map<std::pair<Input, std::size_t>, std::string> texts;
+    return texts;
+}
+
+const std::string &original(Input input)
+{
+    auto it = originals().find(input);
+    if (it == originals().end()) {
+        std::string text;
+        switch (input) {
+        case Input::Prose:
+            text = benchtexts::prose(kMiB);
+            break;
+        case Input::Cjk:
+            text = benchtexts::cjk(kMiB);
+            break;
+        case Input::LongLine:
+            text = benchtexts::longLine(kMiB);
+            break;
+        case Input::Prose10M:
+            text = benchtexts::prose(10 * kMiB);
+            break;
+        }
+        it = originals().emplace(input, std::move(text)).first;
+    }
+    return it->second;
+}
+
+const std::string &changed(Input input, std::size_t step)
+{
+    auto it = changedTexts().find({input, step});
+    if (it == changedTexts().end())
+        it = changedTexts()
+                 .emplace(std::pair{input, step}, benchtexts::changedEvery(original(input), step))
+                 .first;
+    return it->second;
+}
+
+// The bytes of the generated texts the benchmark program holds; the program under test would
+// not hold them.
+std::size_t inputBytes()
+{
+    std::size_t bytes = 0;
+    for (const auto &[input, text] : originals())
+        bytes += text.capacity();
+    for (const auto &[key, text] : changedTexts())
+        bytes += text.capacity();
+    return bytes;
+}
+
+// Finishes, with the timer paused, the layout the panes leave for idle time after a measured
+// step; answers the milliseconds it took.
+double finishIdleLayout(benchmark::State &state, BenchWindow &window)
+{
+    state.PauseTiming();
+    const double milliseconds = window.finishLayout();
+    state.ResumeTiming();
+    return milliseconds;
+}
+
+// The idle layout per iteration; it is not part of the measured time.
+void setIdleLayout(benchmark::State &state, double milliseconds)
+{
+    state.counters["idle_layout_ms"] =
+        benchmark::Counter(milliseconds, benchmark::Counter::kAvgIterations);
+}
+
+// A window with both panes loaded and laid out.
+std::unique_ptr<BenchWindow> makeLoadedWindow(Input input, std::size_t step)
+{
+    auto window = std::make_unique<BenchWindow>();
+    window->load(original(input), changed(input, step));
+    window->settle();
+    window->finishLayout();
+    return window;
+}
+
+// The same, made inside the measured loop while the timer is paused.
+std::unique_ptr<BenchWindow> loadedWindow(benchmark::State &state, Input input, std::size_t step)
+{
+    state.PauseTiming();
+    auto window = makeLoadedWindow(input, step);
+    state.ResumeTiming();
+    return window;
+}
+
+void dropWindow(benchmark::State &state, std::unique_ptr<BenchWindow> &window)
+{
+    state.PauseTiming();
+    window.reset();
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+}
+
+void setTextBytes(benchmark::State &state, std::size_t bytes)
+{
+    state.SetBytesProcessed(int64_t(state.iterations() * bytes));
+}
+
+void load(benchmark::State &state, Input input)
+{
+    const std::string &left = original(input);
+    const std::string &right = changed(input, kOnePercent);
+    double idle = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<BenchWindow>();
+        state.ResumeTiming();
+        window->load(left, right);
+        window->settle();
+        idle += finishIdleLayout(state, *window);
+        dropWindow(state, window);
+    }
+    setIdleLayout(state, idle);
+    setTextBytes(state, left.size() + right.size());
+}
+
+void compare(benchmark::State &state, Input input, std::size_t step)
+{
+    const std::string &left = original(input);
+    const std::string &right = changed(input, step);
+    state.counters["marked_ranges"] = double(commands::differingRanges(left, right).size());
+    double idle = 0;
+    for (auto _ : state) {
+        auto window = loadedWindow(state, input, step);
+        window->click(kCompareButton);
+        window->settle();
+        idle += finishIdleLayout(state, *window);
+        dropWindow(state, window);
+    }
+    setIdleLayout(state, idle);
+    setTextBytes(state, left.size() + right.size());
+}
+
+void findNext(benchmark::State &state, Input input)
+{
+    const std::string &left = original(input);
+    // A stretch of the last kilobyte that occurs nowhere before it.
+    constexpr std::size_t kNeedleBytes = 24;
+    std::size_t at = left.size() - 512;
+    while (left.substr(at, kNeedleBytes).find('\n') != std::string::npos)
+        ++at;
+    const std::string needle = left.substr(at, kNeedleBytes);
+    if (left.find(needle) != at) {
+        state.SkipWithError("the search text occurs before the last kilobyte");
+        return;
+    }
+    // Loading ten megabytes takes seconds, so the window is loaded once; after each search the
+    // mark is undone, which also drops the pane's cached text, and the view goes back to the top.
+    auto window = makeLoadedWindow(input, kOnePercent);
+    window->setSearch(needle);
+    QTextDocument *document = window->left().document();
+    double idle = 0;
+    for (auto _ : state) {
+        window->click(kFindNextButton);
+        window->settle();
+        idle += finishIdleLayout(state, *window);
+        state.PauseTiming();
+        const bool found = window->state().findCursor == int32_t(at + 1);
+        const int steps = document->availableUndoSteps();
+        document->undo();
+        if (!found || document->availableUndoSteps() != steps - 1) {
+            state.SkipWithError("Find next did not find and mark the search text");
+            break;
+        }
+        window->state().findCursor = 0;
+        window->left().verticalScrollBar()->setValue(0);
+        window->settle();
+        window->finishLayout();
+        state.ResumeTiming();
+    }
+    setIdleLayout(state, idle);
+    setTextBytes(state, left.size());
+}
+
+void replaceAll(benchmark::State &state, Input input)
+{
+    const std::string &left = original(input);
+    const std::string search = "the";
+    const std::string replacement = "that";
+    std::size_t occurrences = 0;
+    for (int32_t from = 1;;) {
+        const int32_t found = text::FindBytes(left, search, from, /*ignoreCase=*/true);
+        if (found <= 0)
+            break;
+        ++occurrences;
+        from = found + int32_t(search.size());
+    }
+    state.counters["occurrences"] = double(occurrences);
+    const std::size_t expected = left.size() + occurrences * (replacement.size() - search.size());
+    double idle = 0;
+    for (auto _ : state) {
+        auto window = loadedWindow(state, input, kOnePercent);
+        state.PauseTiming();
+        window->setSearch(search);
+        window->setReplacement(replacement);
+        state.ResumeTiming();
+        window->click(kReplaceAllButton);
+        window->settle();
+        idle += finishIdleLayout(state, *window);
+        if (std::size_t(window->left().textLength()) != expected) {
+            state.SkipWithError("Replace all left a text of an unexpected length");
+            break;
+        }
+        dropWindow(state, window);
+    }
+    setIdleLayout(state, idle);
+    setTextBytes(state, left.size());
+}
+
+std::size_t residentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE));
+}
+
+// The memory the process holds with two texts loaded, compared and laid out, per byte of both
+// texts: everything resident but the benchmark's own copies of its inputs. The measured time is
+// loading and comparing.
+void resident(benchmark::State &state, Input input)
+{
+    const std::string &left = original(input);
+    const std::string &right = changed(input, kOnePercent);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        auto window = std::make_unique<BenchWindow>();
+        window->load(left, right);
+        window->settle();
+        window->finishLayout();
+        window->click(kCompareButton);
+        window->settle();
+        window->finishLayout();
+        bytes = residentBytes() - inputBytes();
+        dropWindow(state, window);
+    }
+    state.counters["resident_bytes_per_text_byte"] =
+        double(bytes) / double(left.size() + right.size());
+    state.counters["resident_MiB"] = double(bytes) / double(kMiB);
+}
+
+template <typename Function, typename... Args>
+void add(const char *name, Function function, Args... args)
+{
+    benchmark::RegisterBenchmark(name, [=](benchmark::State &state) {
+        function(state, args...);
+    })->Unit(benchmark::kMillisecond);
+}
+
+void registerBenchmarks()
+{
+    // First, while the heap holds nothing of other benchmarks.
+    add("BM_Resident/prose10M", resident, Input::Prose10M);
+
+    add("BM_Load/prose", load, Input::Prose);
+    add("BM_Load/cjk", load, Input::Cjk);
+    add("BM_Load/longline", load, Input::LongLine);
+    add("BM_Load/prose10M", load, Input::Prose10M);
+
+    add("BM_Compare/prose/1pct", compare, Input::Prose, kOnePercent);
+    add("BM_Compare/prose/all", compare, Input::Prose, kAll);
+    add("BM_Compare/cjk/1pct", compare, Input::Cjk, kOnePercent);
+    add("BM_Compare/longline/1pct", compare, Input::LongLine, kOnePercent);
+
+    add("BM_FindNext/prose10M", findNext, Input::Prose10M);
+    add("BM_ReplaceAll/prose", replaceAll, Input::Prose);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The real window, on a platform that needs no display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    registerBenchmarks();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
