@@ -1,4 +1,5 @@
 #include "shell/lifecycle.h"
+#include "shell/mainwindow.h"
 
 int main(int argc, char **argv)
 {

@@ -1,10 +1,10 @@
 #include "shell/mainwindow.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
+#include <QKeyEvent>
 
 #include "commands/clearpanes.h"
 #include "commands/compare.h"
@@ -162,9 +162,17 @@ void MainWindow::setupTabOrder()
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
 
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    // Escape that no control keeps for itself closes the window. A dropped list or the colour
+    // palette is a window of its own and takes its Escape before it gets here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MainWindow::bindEvents()

@@ -42,6 +42,9 @@ public:
     // Places the window in the middle of its screen.
     void centerOnScreen();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void setupWindow();
     void setupControls();

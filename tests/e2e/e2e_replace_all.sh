@@ -8,11 +8,13 @@ paste_at "${LEFT_PANE[@]}" "Abc abc ABC"
 fill_box_at "${SEARCH_BOX[@]}" "abc"
 fill_box_at "${REPLACEMENT_BOX[@]}" "x"
 click_at "${REPLACE_BUTTON[@]}"
-[ "$(read_pane_at "${LEFT_PANE[@]}")" = "x x x" ] || fail "replace all"
+read_pane_at "${LEFT_PANE[@]}"
+[ "$PANE_TEXT" = "x x x" ] || fail "replace all"
 
 xdotool key --clearmodifiers ctrl+z
 sleep 0.2
-[ "$(read_pane_at "${LEFT_PANE[@]}")" = "Abc abc ABC" ] || fail "undo after replace all"
+read_pane_at "${LEFT_PANE[@]}"
+[ "$PANE_TEXT" = "Abc abc ABC" ] || fail "undo after replace all"
 
 xdotool key Escape
 expect_exit_status 0

@@ -12,7 +12,8 @@ start_program "$PROGRAM"
 click_at 100 100
 xdotool type --delay 20 "typed text"
 sleep 0.3
-[ "$(read_pane_at 100 100)" = "typed text" ] || fail "left pane text"
+read_pane_at 100 100
+[ "$PANE_TEXT" = "typed text" ] || fail "left pane text"
 
 xdotool key Escape
 expect_exit_status 0

@@ -61,12 +61,19 @@ paste_at() {
     sleep 0.2
 }
 
-# Reads the text of the pane under the point through the clipboard.
+# Reads the text of the pane under the point through the clipboard into PANE_TEXT (a variable,
+# not output: the script's exit trap must not run in a command substitution). Copying an
+# empty pane leaves the clipboard as it was, so a marker put there first reads as empty.
 read_pane_at() {
+    local marker="(clipboard not written)"
+    printf '%s' "$marker" | xclip -selection clipboard -i
     click_at "$1" "$2"
     xdotool key --clearmodifiers ctrl+a ctrl+c
     sleep 0.2
-    xclip -selection clipboard -o
+    PANE_TEXT=$(xclip -selection clipboard -o)
+    if [ "$PANE_TEXT" = "$marker" ]; then
+        PANE_TEXT=""
+    fi
 }
 
 # Waits for the program to end and checks its exit status.
@@ -76,6 +83,10 @@ expect_exit_status() {
         kill -0 "$APP_PID" 2>/dev/null || break
         sleep 0.1
     done
+    if kill -0 "$APP_PID" 2>/dev/null; then
+        echo "the program did not end" >&2
+        return 1
+    fi
     wait "$APP_PID" || status=$?
     APP_PID=""
     [ "$status" -eq "$1" ] || { echo "exit status $status, expected $1" >&2; return 1; }

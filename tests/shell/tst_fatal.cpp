@@ -40,7 +40,7 @@ void FatalTest::fatalErrorShowsBoxAndExits()
     QCOMPARE(box, QStringLiteral("caption=错误\nicon=%1\nbuttons=1\ntext=%2\n")
                       .arg(int(QMessageBox::Critical))
                       .arg(text));
-    QCOMPARE(QString::fromUtf8(probe.readAllStandardError()), text);
+    QVERIFY(QString::fromUtf8(probe.readAllStandardError()).contains(text));
 }
 
 void FatalTest::noDisplayExitsWithMessage()
