@@ -27,8 +27,9 @@ ComboBox::ComboBox(QWidget *parent) : QComboBox(parent)
     setItemDelegate(new TallerRowDelegate(this));
     // activated() comes for every accepted choice, the current item included, and never for a
     // change the program makes; the command runs once the list's own handling is over.
-    connect(this, &QComboBox::activated, this,
-            [this] { QMetaObject::invokeMethod(this, &ComboBox::itemChosen, Qt::QueuedConnection); });
+    connect(this, &QComboBox::activated, this, [this] {
+        QMetaObject::invokeMethod(this, &ComboBox::itemChosen, Qt::QueuedConnection);
+    });
 }
 
 int32_t ComboBox::listIndex() const

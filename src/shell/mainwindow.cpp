@@ -75,8 +75,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const char *text, Qt::Align
 
 QPushButton *makeButton(QWidget *parent, const char *name, const char *text, QRect rect)
 {
-    auto *button = place(new QPushButton(QString::fromUtf8(text), parent), name, rect.x(),
-                         rect.y(), rect.width(), rect.height());
+    auto *button = place(new QPushButton(QString::fromUtf8(text), parent), name, rect.x(), rect.y(),
+                         rect.width(), rect.height());
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(Qt::StrongFocus);
@@ -118,7 +118,8 @@ void MainWindow::centerOnScreen()
     if (!screen)
         return;
     const QRect area = screen->geometry();
-    move(area.x() + (area.width() - kOuterWidth) / 2, area.y() + (area.height() - kOuterHeight) / 2);
+    move(area.x() + (area.width() - kOuterWidth) / 2,
+         area.y() + (area.height() - kOuterHeight) / 2);
 }
 
 void MainWindow::setupControls()
@@ -155,13 +156,11 @@ void MainWindow::setupControls()
 
 void MainWindow::setupTabOrder()
 {
-    const QWidget *const order[] = {m_compareButton, m_clearButton,  m_leftPane,
-                                    m_rightPane,     m_colorPicker,  m_sizeList,
-                                    m_searchBox,     m_findButton,   m_replaceButton,
-                                    m_replacementBox};
+    const QWidget *const order[] = {m_compareButton, m_clearButton,   m_leftPane,  m_rightPane,
+                                    m_colorPicker,   m_sizeList,      m_searchBox, m_findButton,
+                                    m_replaceButton, m_replacementBox};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(const_cast<QWidget *>(order[i]), const_cast<QWidget *>(order[i + 1]));
-
 }
 
 void MainWindow::keyPressEvent(QKeyEvent *event)

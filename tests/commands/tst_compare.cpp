@@ -55,18 +55,54 @@ void CompareTest::marksDifferingPositions_data()
     QTest::addColumn<QString>("leftMask");
     QTest::addColumn<QString>("rightMask");
 
-    QTest::newRow("equal") << "abcd" << "abcd" << "...." << "....";
-    QTest::newRow("empty left") << "" << "abc" << "" << "...";
-    QTest::newRow("third letter") << "abcd" << "abXd" << "..^." << "..^.";
-    QTest::newRow("right shorter") << "abcdef" << "abc" << "...^^^" << "...";
-    QTest::newRow("right longer") << "abc" << "abcdef" << "..." << "......";
-    QTest::newRow("case only") << "aBcD" << "abcd" << ".^.^" << ".^.^";
-    QTest::newRow("trail byte only") << "中a" << "终a" << "^." << "^.";
-    QTest::newRow("lead and trail") << "中a" << "ab" << "^^" << "^^";
-    QTest::newRow("line break") << "ab\ncd" << "ab\nXd" << "...^." << "...^.";
-    QTest::newRow("line break moved") << "a\nb" << "ab\n" << ".^^" << ".^^";
-    QTest::newRow("emoji last byte") << "a😀b" << "a😁b" << ".^^." << ".^^.";
-    QTest::newRow("chinese against ascii") << "比较" << "ab较" << "^." << "^^.";
+    QTest::newRow("equal") << "abcd"
+                           << "abcd"
+                           << "...."
+                           << "....";
+    QTest::newRow("empty left") << ""
+                                << "abc"
+                                << ""
+                                << "...";
+    QTest::newRow("third letter") << "abcd"
+                                  << "abXd"
+                                  << "..^."
+                                  << "..^.";
+    QTest::newRow("right shorter") << "abcdef"
+                                   << "abc"
+                                   << "...^^^"
+                                   << "...";
+    QTest::newRow("right longer") << "abc"
+                                  << "abcdef"
+                                  << "..."
+                                  << "......";
+    QTest::newRow("case only") << "aBcD"
+                               << "abcd"
+                               << ".^.^"
+                               << ".^.^";
+    QTest::newRow("trail byte only") << "中a"
+                                     << "终a"
+                                     << "^."
+                                     << "^.";
+    QTest::newRow("lead and trail") << "中a"
+                                    << "ab"
+                                    << "^^"
+                                    << "^^";
+    QTest::newRow("line break") << "ab\ncd"
+                                << "ab\nXd"
+                                << "...^."
+                                << "...^.";
+    QTest::newRow("line break moved") << "a\nb"
+                                      << "ab\n"
+                                      << ".^^"
+                                      << ".^^";
+    QTest::newRow("emoji last byte") << "a😀b"
+                                     << "a😁b"
+                                     << ".^^."
+                                     << ".^^.";
+    QTest::newRow("chinese against ascii") << "比较"
+                                           << "ab较"
+                                           << "^."
+                                           << "^^.";
 }
 
 void CompareTest::marksDifferingPositions()
@@ -88,14 +124,13 @@ void CompareTest::differingRangesFollowTheByteWalk_data()
     QTest::newRow("none") << QByteArray("abc") << QByteArray("abc") << QList<int>{};
     QTest::newRow("runs merge") << QByteArray("abcdef") << QByteArray("aXYdeZ")
                                 << QList<int>{1, 2, 5, 1};
-    QTest::newRow("tail of left") << QByteArray("abcd") << QByteArray("abX")
-                                  << QList<int>{2, 2};
-    QTest::newRow("right beyond left ignored") << QByteArray("ab") << QByteArray("abcd")
-                                               << QList<int>{};
+    QTest::newRow("tail of left") << QByteArray("abcd") << QByteArray("abX") << QList<int>{2, 2};
+    QTest::newRow("right beyond left ignored")
+        << QByteArray("ab") << QByteArray("abcd") << QList<int>{};
     QTest::newRow("zero byte ends the left text")
         << QByteArray("ab\0cd", 5) << QByteArray("abXYZ") << QList<int>{2, 3};
-    QTest::newRow("zero byte in both") << QByteArray("a\0c", 3) << QByteArray("a\0d", 3)
-                                       << QList<int>{};
+    QTest::newRow("zero byte in both")
+        << QByteArray("a\0c", 3) << QByteArray("a\0d", 3) << QList<int>{};
     QTest::newRow("empty left") << QByteArray() << QByteArray("abc") << QList<int>{};
 }
 

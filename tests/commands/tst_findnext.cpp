@@ -34,22 +34,27 @@ void FindNextTest::clicksWalkTheOccurrences_data()
     QTest::addColumn<QStringList>("cursors");
     QTest::addColumn<QStringList>("masks");
 
-    QTest::newRow("abcabc / bc") << "abcabc" << "bc"
-                                 << QStringList{"2", "5", "-1", "msg", "2"}
+    QTest::newRow("abcabc / bc") << "abcabc"
+                                 << "bc" << QStringList{"2", "5", "-1", "msg", "2"}
                                  << QStringList{".^^...", ".^^.^^", ".^^.^^", ".^^.^^", ".^^.^^"};
-    QTest::newRow("overlapping") << "aaa" << "aa" << QStringList{"1", "2", "-1", "msg"}
+    QTest::newRow("overlapping") << "aaa"
+                                 << "aa" << QStringList{"1", "2", "-1", "msg"}
                                  << QStringList{"^^.", "^^^", "^^^", "^^^"};
-    QTest::newRow("exact case") << "ABC" << "abc" << QStringList{"-1", "msg"}
-                                << QStringList{"...", "..."};
-    QTest::newRow("empty search") << "ab" << "" << QStringList{"1", "1", "1"}
+    QTest::newRow("exact case") << "ABC"
+                                << "abc" << QStringList{"-1", "msg"} << QStringList{"...", "..."};
+    QTest::newRow("empty search") << "ab"
+                                  << "" << QStringList{"1", "1", "1"}
                                   << QStringList{"..", "..", ".."};
-    QTest::newRow("empty search, one byte") << "a" << "" << QStringList{"1", "-1", "msg"}
-                                            << QStringList{".", ".", "."};
-    QTest::newRow("empty pane") << "" << "x" << QStringList{"-1", "msg"} << QStringList{"", ""};
-    QTest::newRow("two-byte repeats") << "中中" << "中" << QStringList{"1", "3", "-1"}
-                                      << QStringList{"^.", "^^", "^^"};
-    QTest::newRow("chinese sentence") << "我们比较文本，比较结果" << "比较"
-                                      << QStringList{"5", "15", "-1"}
+    QTest::newRow("empty search, one byte")
+        << "a"
+        << "" << QStringList{"1", "-1", "msg"} << QStringList{".", ".", "."};
+    QTest::newRow("empty pane") << ""
+                                << "x" << QStringList{"-1", "msg"} << QStringList{"", ""};
+    QTest::newRow("two-byte repeats")
+        << "中中"
+        << "中" << QStringList{"1", "3", "-1"} << QStringList{"^.", "^^", "^^"};
+    QTest::newRow("chinese sentence") << "我们比较文本，比较结果"
+                                      << "比较" << QStringList{"5", "15", "-1"}
                                       << QStringList{"..^^.......", "..^^...^^..", "..^^...^^.."};
 }
 

@@ -28,11 +28,26 @@ void ReplaceAllTest::replacesThroughTheWindow_data()
     QTest::addColumn<QString>("replacement");
     QTest::addColumn<QString>("result");
 
-    QTest::newRow("ignoring case") << "Abc abc ABC" << "abc" << "x" << "x x x";
-    QTest::newRow("chinese") << "中中文" << "中" << "国" << "国国文";
-    QTest::newRow("removal") << "a-b-c" << "-" << "" << "abc";
-    QTest::newRow("line breaks") << "a\nb\nc" << "b" << "B" << "a\nB\nc";
-    QTest::newRow("replacement holds the search") << "aaa" << "a" << "ba" << "bababa";
+    QTest::newRow("ignoring case") << "Abc abc ABC"
+                                   << "abc"
+                                   << "x"
+                                   << "x x x";
+    QTest::newRow("chinese") << "中中文"
+                             << "中"
+                             << "国"
+                             << "国国文";
+    QTest::newRow("removal") << "a-b-c"
+                             << "-"
+                             << ""
+                             << "abc";
+    QTest::newRow("line breaks") << "a\nb\nc"
+                                 << "b"
+                                 << "B"
+                                 << "a\nB\nc";
+    QTest::newRow("replacement holds the search") << "aaa"
+                                                  << "a"
+                                                  << "ba"
+                                                  << "bababa";
 }
 
 void ReplaceAllTest::replacesThroughTheWindow()

@@ -18,8 +18,10 @@ void FatalTest::fatalErrorShowsBoxAndExits_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("message");
-    QTest::newRow("window not built") << "window" << "载入启动窗口失败";
-    QTest::newRow("allocation failed") << "allocation" << "分配 1125899906842624 字节内存失败!";
+    QTest::newRow("window not built") << "window"
+                                      << "载入启动窗口失败";
+    QTest::newRow("allocation failed") << "allocation"
+                                       << "分配 1125899906842624 字节内存失败!";
 }
 
 void FatalTest::fatalErrorShowsBoxAndExits()

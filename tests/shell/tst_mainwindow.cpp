@@ -13,9 +13,8 @@ namespace {
 
 // The controls from the top of the stack down.
 const QStringList kStackOrder = {
-    "标签6", "编辑框2",    "按钮5",       "按钮3",       "标签5", "编辑框1",
-    "标签4", "标签3",      "组合框1",     "标签2",       "标签1", "颜色选择器1",
-    "超级编辑框2", "超级编辑框1", "按钮2", "按钮1"};
+    "标签6",   "编辑框2", "按钮5", "按钮3",       "标签5",       "编辑框1",     "标签4", "标签3",
+    "组合框1", "标签2",   "标签1", "颜色选择器1", "超级编辑框2", "超级编辑框1", "按钮2", "按钮1"};
 
 const QStringList kTabOrder = {"按钮1",   "按钮2",   "超级编辑框1", "超级编辑框2", "颜色选择器1",
                                "组合框1", "编辑框1", "按钮3",       "按钮5",       "编辑框2"};
@@ -127,7 +126,8 @@ void MainWindowTest::stackingOrder()
 {
     QStringList fromBottom;
     for (QObject *child : m_window->children()) {
-        if (auto *widget = qobject_cast<QWidget *>(child); widget && kStackOrder.contains(widget->objectName()))
+        if (auto *widget = qobject_cast<QWidget *>(child);
+            widget && kStackOrder.contains(widget->objectName()))
             fromBottom.prepend(widget->objectName());
     }
     QCOMPARE(fromBottom, kStackOrder);

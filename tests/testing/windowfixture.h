@@ -48,8 +48,14 @@ public:
     }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
 
-    void setLeft(const QString &text) const { window->leftPane()->setContext(text::toCodePage(text)); }
-    void setRight(const QString &text) const { window->rightPane()->setContext(text::toCodePage(text)); }
+    void setLeft(const QString &text) const
+    {
+        window->leftPane()->setContext(text::toCodePage(text));
+    }
+    void setRight(const QString &text) const
+    {
+        window->rightPane()->setContext(text::toCodePage(text));
+    }
     QString left() const { return text::fromCodePage(window->leftPane()->context()); }
     QString right() const { return text::fromCodePage(window->rightPane()->context()); }
     void setSearch(const QString &text) const { window->searchBox()->setText(text); }
