@@ -352,6 +352,22 @@ void RichEdit::applyCharFormat(const CharFormat &format)
         setSelectionCursor(cursor); // keeps the insertion-point format
 }
 
+void RichEdit::resumeLayout(const QSizeF &pageSize, int scrolled)
+{
+    // The layout starts again from the top; until it reaches the view, the document looks
+    // shorter than it is and the scroll bar gives way. The view is laid out at once and the
+    // scroll bar put back where it was.
+    QTextDocument *document = this->document();
+    document->setPageSize(pageSize);
+    if (scrolled > 0) {
+        QScrollBar *bar = verticalScrollBar();
+        document->documentLayout()->hitTest(QPointF(0, scrolled + viewport()->height()),
+                                            Qt::FuzzyHit);
+        bar->setMaximum(std::max(bar->maximum(), scrolled));
+        bar->setValue(scrolled);
+    }
+}
+
 void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharFormat &format)
 {
     std::vector<std::pair<int, int>> spans; // document positions, end excluded
@@ -400,19 +416,8 @@ void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharForm
     cursor.endEditBlock();
     m_formatting = false;
 
-    if (deferLayout) {
-        // The layout starts again from the top; until it reaches the view, the document looks
-        // shorter than it is and the scroll bar gives way. The view is laid out at once and the
-        // scroll bar put back where it was.
-        document->setPageSize(pageSize);
-        if (scrolled > 0) {
-            QScrollBar *bar = verticalScrollBar();
-            document->documentLayout()->hitTest(QPointF(0, scrolled + viewport()->height()),
-                                                Qt::FuzzyHit);
-            bar->setMaximum(std::max(bar->maximum(), scrolled));
-            bar->setValue(scrolled);
-        }
-    }
+    if (deferLayout)
+        resumeLayout(pageSize, scrolled);
 }
 
 void RichEdit::focusInEvent(QFocusEvent *event)
@@ -516,6 +521,15 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
         // The pasted text joins the text around it, so the whole of it decides the wrap.
         updateWrapMode(document()->toRawText() + source->text());
     }
+    // A long paste is laid out the way a new text is: the view at once, the rest in steps
+    // while the pane is idle. Laid out in one go, 50 MiB froze the window for minutes.
+    QTextDocument *document = this->document();
+    const QSizeF pageSize = document->pageSize();
+    const bool deferLayout =
+        source->hasText() && !pageSize.isNull() && source->text().size() >= kShortestDeferredSpan;
+    const int scrolled = verticalScrollBar()->value();
+    if (deferLayout)
+        document->setPageSize(QSizeF(0, 0));
     if (source->hasText() && source->text().size() >= kShortestGroupedText) {
         // A long text is held in paragraphs as setContext holds it.
         QString text = source->text();
@@ -523,9 +537,11 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
         QMimeData grouped;
         grouped.setText(text);
         QTextEdit::insertFromMimeData(&grouped);
-        return;
+    } else {
+        QTextEdit::insertFromMimeData(source);
     }
-    QTextEdit::insertFromMimeData(source);
+    if (deferLayout)
+        resumeLayout(pageSize, scrolled);
 }
 
 void RichEdit::dropEvent(QDropEvent *event)

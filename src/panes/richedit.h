@@ -54,6 +54,8 @@ private:
     void selectBytes(int64_t start, int64_t end);
     void setSelectionCursor(const QTextCursor &cursor);
     void updateWrapMode(QStringView text);
+    // Gives the document its page size back after a change made without one, keeping the view.
+    void resumeLayout(const QSizeF &pageSize, int scrolled);
     bool needsScrollBar(QStringView text) const;
     bool editTouchesProtectedText(const QTextCursor &cursor, int extraBefore, int extraAfter) const;
 
