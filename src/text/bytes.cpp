@@ -46,72 +46,56 @@ struct FoldedBytes
     }
 };
 
+// The maximal suffix of the needle under the byte order, or under the reversed order: the
+// offset before it (-1 for the whole needle), and in period the period of that suffix.
+template <typename Fold>
+Index maximalSuffix(std::string_view needle, Fold fold, bool reversed, Index &period)
+{
+    const Index n = static_cast<Index>(needle.size());
+    auto at = [&](Index i) { return fold(byteAt(needle, i)); };
+    Index suffix = -1;
+    Index j = 0;
+    Index k = 1;
+    period = 1;
+    while (j + k < n) {
+        const unsigned char a = at(j + k);
+        const unsigned char b = at(suffix + k);
+        if (reversed ? b < a : a < b) {
+            j += k;
+            k = 1;
+            period = j - suffix;
+        } else if (a == b) {
+            if (k != period) {
+                ++k;
+            } else {
+                j += period;
+                k = 1;
+            }
+        } else {
+            suffix = j++;
+            k = period = 1;
+        }
+    }
+    return suffix;
+}
+
 // Critical factorisation of the needle (Crochemore-Perrin): the split point of the two-way
 // search, and in period the period of the right-hand part. Works on folded bytes so that the
 // case-blind search gets a factorisation of the folded needle.
 template <typename Fold>
 Index criticalFactorisation(std::string_view needle, Fold fold, Index &period)
 {
-    const Index n = static_cast<Index>(needle.size());
-    auto at = [&](Index i) { return fold(byteAt(needle, i)); };
-
-    // Maximal suffix for the byte order.
-    Index maxSuffix = -1;
-    Index j = 0;
-    Index k = 1;
-    Index p = 1;
-    while (j + k < n) {
-        const unsigned char a = at(j + k);
-        const unsigned char b = at(maxSuffix + k);
-        if (a < b) {
-            j += k;
-            k = 1;
-            p = j - maxSuffix;
-        } else if (a == b) {
-            if (k != p) {
-                ++k;
-            } else {
-                j += p;
-                k = 1;
-            }
-        } else {
-            maxSuffix = j++;
-            k = p = 1;
-        }
-    }
-    const Index forwardPeriod = p;
-
-    // Maximal suffix for the reversed byte order.
-    Index maxSuffixRev = -1;
-    j = 0;
-    k = p = 1;
-    while (j + k < n) {
-        const unsigned char a = at(j + k);
-        const unsigned char b = at(maxSuffixRev + k);
-        if (b < a) {
-            j += k;
-            k = 1;
-            p = j - maxSuffixRev;
-        } else if (a == b) {
-            if (k != p) {
-                ++k;
-            } else {
-                j += p;
-                k = 1;
-            }
-        } else {
-            maxSuffixRev = j++;
-            k = p = 1;
-        }
-    }
-
+    Index forwardPeriod = 1;
+    Index reversedPeriod = 1;
+    const Index forward = maximalSuffix(needle, fold, false, forwardPeriod);
+    const Index reversed = maximalSuffix(needle, fold, true, reversedPeriod);
     // The longer of the two suffixes gives the critical position.
-    if (maxSuffixRev < maxSuffix) {
+    if (reversed < forward) {
         period = forwardPeriod;
-        return maxSuffix + 1;
+        return forward + 1;
     }
-    period = p;
-    return maxSuffixRev + 1;
+    period = reversedPeriod;
+    return reversed + 1;
 }
 
 // Every occurrence of needle in haystack, in increasing order, offered to accept until it takes
