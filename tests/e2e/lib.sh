@@ -35,13 +35,8 @@ start_program() {
     unset QT_QPA_PLATFORM
     "$1" &
     APP_PID=$!
-    WINDOW=""
-    for _ in $(seq 100); do
-        WINDOW=$(xdotool search --name "^${TITLE}\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$WINDOW" ] && break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || { echo "the main window did not appear" >&2; return 1; }
+    WINDOW=$(wait_for_window_named "$TITLE") ||
+        { echo "the main window did not appear" >&2; return 1; }
     xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
     sleep 0.3
 }
@@ -111,16 +106,13 @@ REPLACE_BUTTON=(731 257)
 fill_box_at() {
     click_at "$1" "$2"
     xdotool key --clearmodifiers ctrl+a BackSpace
-    printf '%s' "$3" | xclip -selection clipboard -i
-    sleep 0.1
-    xdotool key --clearmodifiers ctrl+v
-    sleep 0.2
+    paste_at "$@"
 }
 
 # Waits for a top-level window with exactly this name and prints its id.
 wait_for_window_named() {
     local id=""
-    for _ in $(seq 50); do
+    for _ in $(seq 100); do
         id=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.1
