@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -551,4 +553,15 @@ void RichEdit::dropEvent(QDropEvent *event)
         return;
     }
     QTextEdit::dropEvent(event);
+}
+
+void RichEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The editing menu, followed by the actions the window added to the pane (QWidget::addAction).
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    if (!actions().isEmpty()) {
+        menu->addSeparator();
+        menu->addActions(actions());
+    }
+    menu->exec(event->globalPos());
 }
