@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QUrl>
 
 #include "panes/bytemap.h"
 #include "panes/charformat.h"
@@ -72,6 +73,18 @@ qsizetype longestUnbrokenRun(QStringView text)
         longest = std::max(longest, run);
     }
     return longest;
+}
+
+// The first local file among dropped URLs; empty when none is a local file.
+QString droppedFile(const QMimeData *source)
+{
+    if (source == nullptr || !source->hasUrls())
+        return {};
+    for (const QUrl &url : source->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return {};
 }
 
 bool isProtected(const QTextCharFormat &format)
@@ -512,7 +525,8 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *event)
 
 bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
 {
-    return source->hasText() && QTextEdit::canInsertFromMimeData(source);
+    return (source->hasText() && QTextEdit::canInsertFromMimeData(source)) ||
+           !droppedFile(source).isEmpty();
 }
 
 void RichEdit::insertFromMimeData(const QMimeData *source)
@@ -548,6 +562,13 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
 
 void RichEdit::dropEvent(QDropEvent *event)
 {
+    if (const QString path = droppedFile(event->mimeData()); !path.isEmpty()) {
+        QDragLeaveEvent leave; // ends the drag's drop caret
+        QTextEdit::dragLeaveEvent(&leave);
+        event->acceptProposedAction();
+        emit fileDropped(path);
+        return;
+    }
     if (editTouchesProtectedText(textCursor(), 0, 0)) {
         event->ignore();
         return;
@@ -564,4 +585,55 @@ void RichEdit::contextMenuEvent(QContextMenuEvent *event)
         menu->addActions(actions());
     }
     menu->exec(event->globalPos());
+}
+
+ByteRange RichEdit::selection() const
+{
+    return {selStart(), selLength()};
+}
+
+std::vector<ByteRange> RichEdit::markedRanges() const
+{
+    // Document positions of the underlined characters, end excluded, touching ones joined.
+    std::vector<std::pair<int, int>> spans;
+    const auto add = [&spans](int from, int to) {
+        if (!spans.empty() && spans.back().second == from)
+            spans.back().second = to;
+        else
+            spans.emplace_back(from, to);
+    };
+    const QTextDocument *document = this->document();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.charFormat().fontUnderline())
+                add(fragment.position(), fragment.position() + fragment.length());
+        }
+        // The line break after a block has the format the next block starts with.
+        const QTextBlock next = block.next();
+        if (next.isValid() && next.charFormat().fontUnderline())
+            add(next.position() - 1, next.position());
+    }
+
+    std::vector<ByteRange> ranges;
+    ranges.reserve(spans.size());
+    ByteMap map(bytes());
+    for (const auto &[from, to] : spans) {
+        const int64_t start = map.byteOffsetAt(from);
+        ranges.push_back({int32_t(start), int32_t(map.byteOffsetAt(to) - start)});
+    }
+    return ranges;
+}
+
+void RichEdit::scrollToByte(int32_t position)
+{
+    ByteMap map(bytes());
+    QTextCursor cursor(document());
+    cursor.setPosition(map.charStartAt(std::max(position, 0)));
+    const QRect caret = cursorRect(cursor);
+    const int height = viewport()->height();
+    if (caret.top() < 0 || caret.bottom() > height) {
+        QScrollBar *bar = verticalScrollBar();
+        bar->setValue(bar->value() + caret.center().y() - height / 2);
+    }
 }

@@ -23,6 +23,9 @@ public:
     void setSelLength(int32_t length) override;
     int32_t textLength() const override;
     void showSelection() override;
+    ByteRange selection() const override;
+    std::vector<ByteRange> markedRanges() const override;
+    void scrollToByte(int32_t position) override;
     void applyCharFormat(const CharFormat &format) override;
     void applyCharFormat(std::span<const ByteRange> ranges, const CharFormat &format) override;
 
@@ -39,6 +42,10 @@ public:
 
     // The pane's default character format: what context() writes and what typing starts with.
     static QFont defaultFont();
+
+signals:
+    // A file was dropped on the pane; the window decides what to do with it.
+    void fileDropped(const QString &path);
 
 protected:
     void focusInEvent(QFocusEvent *event) override;

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct CharFormat;
 
@@ -40,6 +41,15 @@ public:
 
     // Scrolls the current selection into view, without moving the focus.
     virtual void showSelection() = 0;
+
+    // The current selection; an empty range at the caret when nothing is selected.
+    virtual ByteRange selection() const = 0;
+    // The runs of marked characters (those the highlight format underlined), sorted, each run
+    // as long as the marked characters go on.
+    virtual std::vector<ByteRange> markedRanges() const = 0;
+    // Scrolls the character that holds this byte into view (the end of the text for a byte past
+    // it), leaving the selection and the focus as they are.
+    virtual void scrollToByte(int32_t position) = 0;
 
     // Gives the characters of the current selection the format.
     virtual void applyCharFormat(const CharFormat &format) = 0;

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "shell/commandline.h"
 #include "shell/mainwindow.h"
 #include "text/codepage.h"
 
@@ -131,6 +132,14 @@ int run(int argc, char **argv, const WindowBuilder &build)
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
 
+    const commandline::Startup startup = commandline::parse(QCoreApplication::arguments());
+    if (startup.exitStatus) {
+        const QByteArray text = startup.message.toLocal8Bit();
+        std::fwrite(text.constData(), 1, std::size_t(text.size()),
+                    *startup.exitStatus ? stderr : stdout);
+        return *startup.exitStatus;
+    }
+
     AppState state;
     state.highlight = createHighlightFormat();
 
@@ -138,6 +147,7 @@ int run(int argc, char **argv, const WindowBuilder &build)
     if (!window)
         fatalError(QString::fromUtf8(kLoadFailed));
     window->show();
+    window->openFiles(startup.files);
 
     const int status = app.exec();
 

@@ -1,5 +1,6 @@
 #include "shell/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -8,6 +9,7 @@
 
 #include "commands/clearpanes.h"
 #include "commands/compare.h"
+#include "commands/differences.h"
 #include "commands/findnext.h"
 #include "commands/fontcolor.h"
 #include "commands/fontsize.h"
@@ -17,6 +19,7 @@
 #include "panes/combobox.h"
 #include "panes/editbox.h"
 #include "panes/richedit.h"
+#include "shell/filedialogs.h"
 #include "shell/lifecycle.h"
 #include "text/infobox.h"
 
@@ -92,6 +95,8 @@ MainWindow::MainWindow(AppState &state, QWidget *parent)
     setupControls();
     setupTabOrder();
     bindEvents();
+    setupFiles();
+    setupNavigation();
 }
 
 MainWindow::~MainWindow() = default;
@@ -193,6 +198,7 @@ void MainWindow::bindEvents()
 
 void MainWindow::compareTexts()
 {
+    m_navigator->forgetAlignedHunks(); // the marks now match position by position
     commands::compare(*m_leftPane, *m_rightPane, *m_state.highlight);
 }
 
@@ -220,4 +226,93 @@ void MainWindow::takeFontSize()
 void MainWindow::takeFontColor()
 {
     commands::chooseFontColor(PickerColor(*m_colorPicker), *m_state.highlight);
+}
+
+commands::PaneFile &MainWindow::fileOf(const RichEdit *pane)
+{
+    return pane == m_leftPane ? m_leftFile : m_rightFile;
+}
+
+void MainWindow::setupFiles()
+{
+    m_fileUser = std::make_unique<DialogFileUser>(this);
+    for (RichEdit *pane : {m_leftPane, m_rightPane}) {
+        const auto addAction = [this, pane](const char *name, const char *text, auto command) {
+            auto *action = new QAction(QString::fromUtf8(text), pane);
+            action->setObjectName(QString::fromUtf8(name));
+            connect(action, &QAction::triggered, this, [this, pane, command] {
+                if (lifecycle::commandsEnabled())
+                    command(*pane, fileOf(pane), *m_fileUser);
+            });
+            pane->addAction(action);
+        };
+        addAction("openFileAction", "打开文件…", commands::openChosenFile);
+        addAction("saveFileAction", "另存为…", commands::saveToChosenFile);
+
+        connect(pane, &RichEdit::fileDropped, this, [this, pane](const QString &path) {
+            if (lifecycle::commandsEnabled())
+                commands::openFile(*pane, fileOf(pane), path, *m_fileUser);
+        });
+        // An emptied pane forgets its file: what is typed or pasted into it is a new text.
+        connect(pane, &QTextEdit::textChanged, this, [this, pane] {
+            if (pane->document()->isEmpty())
+                fileOf(pane) = {};
+        });
+    }
+}
+
+void MainWindow::setFileUser(std::unique_ptr<commands::FileUser> user)
+{
+    m_fileUser = std::move(user);
+}
+
+void MainWindow::openFiles(const QStringList &paths)
+{
+    RichEdit *const panes[] = {m_leftPane, m_rightPane};
+    for (qsizetype i = 0; i < paths.size() && i < qsizetype(std::size(panes)); ++i)
+        commands::openFile(*panes[i], fileOf(panes[i]), paths[i], *m_fileUser);
+}
+
+void MainWindow::setupNavigation()
+{
+    m_navigator = std::make_unique<commands::DifferenceNavigator>(*m_leftPane, *m_rightPane);
+    m_navigatedPane = m_leftPane;
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now == m_leftPane || now == m_rightPane)
+            m_navigatedPane = static_cast<const RichEdit *>(now);
+    });
+
+    // The keys belong to the window, so that they work from every control; the panes' menus
+    // list the same moves for themselves.
+    const auto addKey = [this](const char *name, QKeySequence key, bool forward) {
+        auto *action = new QAction(this);
+        action->setObjectName(QString::fromUtf8(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this,
+                [this, forward] { moveToDifference(m_navigatedPane, forward); });
+        addAction(action);
+    };
+    addKey("nextDifferenceKey", QKeySequence(Qt::Key_F8), true);
+    addKey("previousDifferenceKey", QKeySequence(Qt::SHIFT | Qt::Key_F8), false);
+
+    for (RichEdit *pane : {m_leftPane, m_rightPane}) {
+        const auto addMove = [this, pane](const char *name, const char *text, bool forward) {
+            auto *action = new QAction(QString::fromUtf8(text), pane);
+            action->setObjectName(QString::fromUtf8(name));
+            connect(action, &QAction::triggered, this,
+                    [this, pane, forward] { moveToDifference(pane, forward); });
+            pane->addAction(action);
+        };
+        addMove("nextDifferenceAction", "下一处差异 (F8)", true);
+        addMove("previousDifferenceAction", "上一处差异 (Shift+F8)", false);
+    }
+}
+
+void MainWindow::moveToDifference(const RichEdit *pane, bool forward)
+{
+    if (!lifecycle::commandsEnabled())
+        return;
+    m_navigator->move(pane == m_leftPane ? commands::Side::Left : commands::Side::Right,
+                      forward ? commands::Direction::Next : commands::Direction::Previous);
 }

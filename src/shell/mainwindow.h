@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include "commands/filecommands.h"
 #include "shell/appstate.h"
 
 class QLabel;
@@ -18,8 +19,9 @@ class EditBox;
 class RichEdit;
 
 namespace commands {
+class DifferenceNavigator;
 class Notifier;
-}
+} // namespace commands
 
 class MainWindow : public QWidget
 {
@@ -42,6 +44,13 @@ public:
     // Places the window in the middle of its screen.
     void centerOnScreen();
 
+    // Loads the files into the left and then the right pane; a file that cannot be loaded is
+    // reported and leaves its pane as it was.
+    void openFiles(const QStringList &paths);
+    // The dialogs and messages of the file commands; tests put their own in.
+    void setFileUser(std::unique_ptr<commands::FileUser> user);
+    commands::DifferenceNavigator &differenceNavigator() const { return *m_navigator; }
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
@@ -50,6 +59,8 @@ private:
     void setupControls();
     void setupTabOrder();
     void bindEvents();
+    void setupFiles();
+    void setupNavigation();
 
     void compareTexts();
     void clearTexts();
@@ -57,6 +68,8 @@ private:
     void replaceAllOccurrences();
     void takeFontSize();
     void takeFontColor();
+    commands::PaneFile &fileOf(const RichEdit *pane);
+    void moveToDifference(const RichEdit *pane, bool forward);
 
     AppState &m_state;
     std::unique_ptr<commands::Notifier> m_notifier;
@@ -71,4 +84,11 @@ private:
     QPushButton *m_findButton = nullptr;
     QPushButton *m_replaceButton = nullptr;
     EditBox *m_replacementBox = nullptr;
+
+    std::unique_ptr<commands::FileUser> m_fileUser;
+    commands::PaneFile m_leftFile;
+    commands::PaneFile m_rightFile;
+    std::unique_ptr<commands::DifferenceNavigator> m_navigator;
+    // The pane F8 moves in: the one that has, or last had, the focus.
+    const RichEdit *m_navigatedPane = nullptr;
 };
