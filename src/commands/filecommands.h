@@ -16,6 +16,8 @@ struct PaneFile
 {
     textfile::Format format;
     QString path;
+
+    friend bool operator==(const PaneFile &, const PaneFile &) = default;
 };
 
 // The dialogs and the messages the file commands need.
