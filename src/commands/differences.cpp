@@ -73,7 +73,8 @@ bool DifferenceNavigator::move(Side side, Direction direction)
         return false;
     pane.setSelStart(run->start);
     pane.setSelLength(run->length);
-    pane.showSelection();
+    // Its start, rather than the caret at its end: a run may be taller than the view.
+    pane.scrollToByte(run->start);
     other.scrollToByte(matchingByte(currentPairs(), side, run->start));
     return true;
 }

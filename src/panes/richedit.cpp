@@ -634,6 +634,9 @@ void RichEdit::scrollToByte(int32_t position)
     const int height = viewport()->height();
     if (caret.top() < 0 || caret.bottom() > height) {
         QScrollBar *bar = verticalScrollBar();
-        bar->setValue(bar->value() + caret.center().y() - height / 2);
+        const int target = bar->value() + caret.center().y() - height / 2;
+        // In a long text the layout has reached the character but not yet told the scroll bar.
+        bar->setMaximum(std::max(bar->maximum(), target));
+        bar->setValue(target);
     }
 }
