@@ -33,7 +33,7 @@ stop_all() {
 # Starts the program and waits for its main window; sets APP_PID and WINDOW.
 start_program() {
     unset QT_QPA_PLATFORM
-    "$1" &
+    "$@" &
     APP_PID=$!
     WINDOW=$(wait_for_window_named "$TITLE") ||
         { echo "the main window did not appear" >&2; return 1; }
