@@ -45,6 +45,7 @@ checks = [
     ("BM_Compare/prose/all", "BM_Load/prose", 1.0),
     ("BM_Compare/longline/1pct", "BM_Load/prose", 2.0),
     ("BM_Load/longline", "BM_Load/prose", 2.0),
+    ("BM_LoadFile/prose10M", "BM_Load/prose10M", 1.1),
     ("BM_FindNext/prose10M", "BM_Load/prose10M", 0.25),
     ("BM_ReplaceAll/prose", "BM_Load/prose", 1.5),
 ]
