@@ -77,9 +77,9 @@ bool openFile(TextPane &pane, PaneFile &origin, const QString &path, FileUser &u
         user.fileProblem(readProblem(path, result));
         return false;
     }
-    const std::string text = text::toCodePage(result.decoded.text);
+    const std::string bytes = text::toCodePage(result.decoded.text);
     result.decoded.text = QString(); // the pane makes its own copy; this one can go first
-    pane.setContext(text);
+    pane.setContext(bytes);
     origin = {std::move(result.decoded.format), path};
     return true;
 }

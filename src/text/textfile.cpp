@@ -21,8 +21,6 @@ constexpr char kUtf16BEMark[] = "\xFE\xFF";
 
 constexpr std::size_t kLineEndKinds = 5;
 
-// A mark at the start is taken off by hand; the converters are told to keep any further one,
-// which is a character of the text.
 QString decodeWith(QStringDecoder &&decoder, QByteArrayView bytes, bool &failed)
 {
     QString text = decoder.decode(bytes);
@@ -30,6 +28,8 @@ QString decodeWith(QStringDecoder &&decoder, QByteArrayView bytes, bool &failed)
     return text;
 }
 
+// A mark at the start is taken off by hand; the converters are told to keep any further one,
+// which is a character of the text.
 QStringDecoder decoderFor(QStringConverter::Encoding encoding)
 {
     return QStringDecoder(encoding, QStringConverter::Flag::Stateless |
