@@ -8,10 +8,32 @@
 #include <memory>
 #include <string_view>
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include "shell/appstate.h"
 
 class MainWindow;
 class RichEdit;
+
+// A 1 ms heartbeat on the event loop: the longest gap between two beats is the longest time the
+// window took no input. It beats while it lives.
+class StallWatch
+{
+public:
+    StallWatch();
+    // Starts a new measure from now.
+    void restart();
+    double longestStallMs() const;
+
+private:
+    void beat();
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastBeat = 0;
+    qint64 m_longest = 0;
+};
 
 class BenchWindow
 {
@@ -35,6 +57,10 @@ public:
     void settle();
     // Finishes the layout the panes would do while idle; answers the milliseconds it took.
     double finishLayout();
+    // Lets the event loop run, as an idle program does, until the panes' layouts have been quiet
+    // for a while; whatever work the program does while idle happens here. Answers the
+    // milliseconds until the layouts went quiet.
+    double idle();
 
 private:
     AppState m_state;

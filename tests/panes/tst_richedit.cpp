@@ -6,6 +6,7 @@
 #include <QTextBlock>
 
 #include "panes/charformat.h"
+#include "panes/paragraphs.h"
 #include "panes/richedit.h"
 #include "text/codepage.h"
 
@@ -56,7 +57,12 @@ private slots:
     void selectionHiddenWithoutFocus();
     void protectedTextRefusesEditsButNotFormats();
     void pasteInsertsPlainText();
-    void longLineWrapsAnywhere();
+    void longLinesReadBackExactly_data();
+    void longLinesReadBackExactly();
+    void editsNextToSoftBreaks_data();
+    void editsNextToSoftBreaks();
+    void copyAcrossSoftBreakKeepsTheText();
+    void byteRangesAcrossSoftBreaks();
 
 private:
     std::unique_ptr<RichEdit> m_pane;
@@ -269,12 +275,212 @@ void RichEditTest::pasteInsertsPlainText()
     QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Normal));
 }
 
-void RichEditTest::longLineWrapsAnywhere()
+namespace {
+
+// A line of the given characters repeated, without a space or a line break.
+QString unbroken(const QString &unit, int repeats)
 {
-    m_pane->setContext(std::string(100000, 'x'));
-    QCOMPARE(m_pane->wordWrapMode(), QTextOption::WrapAnywhere);
-    m_pane->setContext("short words only");
-    QCOMPARE(m_pane->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return unit.repeated(repeats);
+}
+
+// The longest paragraph of the pane, in characters.
+int longestParagraph(const RichEdit &pane)
+{
+    int longest = 0;
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next())
+        longest = std::max(longest, block.length() - 1);
+    return longest;
+}
+
+// Shows the pane and gives it the focus, so its selection is the live one.
+bool focus(RichEdit &pane)
+{
+    pane.show();
+    pane.activateWindow();
+    if (!QTest::qWaitForWindowActive(&pane))
+        return false;
+    pane.setFocus();
+    return pane.hasFocus();
+}
+
+// The document position of the first soft break's block, whose start is just after the break.
+int firstSoftBlockStart(const RichEdit &pane)
+{
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next()) {
+        if (paragraphs::startsSoftly(block))
+            return block.position();
+    }
+    return -1;
+}
+
+} // namespace
+
+// A long line is held in short paragraphs, so no edit lays out more than a few thousand
+// characters, yet it reads back byte for byte, whichever way it came in.
+void RichEditTest::longLinesReadBackExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("pasted");
+
+    const QString letters = unbroken(QStringLiteral("abcdefghijklmnopqrstuvwxyz"), 4000);
+    const QString fourByte = unbroken(QStringLiteral("😀외𠀀a"), 9000); // surrogate pairs, Korean
+    const QString prose = unbroken(QStringLiteral("word and words "), 7000);
+    const QString mixed = QStringLiteral("first\n") + letters + QStringLiteral("\r\nlast\n") +
+                          unbroken(QStringLiteral("中文"), 20000) + QStringLiteral("\n\nend");
+    for (bool pasted : {false, true}) {
+        const char *how = pasted ? " pasted" : " written";
+        QTest::newRow(QByteArray("letters") + how) << letters << pasted;
+        QTest::newRow(QByteArray("four-byte characters") + how) << fourByte << pasted;
+        QTest::newRow(QByteArray("words without a line break") + how) << prose << pasted;
+        QTest::newRow(QByteArray("long lines among short ones") + how) << mixed << pasted;
+    }
+}
+
+void RichEditTest::longLinesReadBackExactly()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, pasted);
+    QString expected = text;
+    expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (pasted) {
+        m_pane->setContext("before after");
+        QTextCursor cursor = m_pane->textCursor();
+        cursor.setPosition(7);
+        m_pane->setTextCursor(cursor);
+        QApplication::clipboard()->setText(text);
+        m_pane->paste();
+        expected = QStringLiteral("before ") + expected + QStringLiteral("after");
+    } else {
+        m_pane->setContext(bytesOf(text));
+    }
+    QCOMPARE(m_pane->context(), bytesOf(expected));
+    QCOMPARE(m_pane->textLength(), int32_t(bytesOf(expected).size()));
+    QVERIFY2(longestParagraph(*m_pane) <= 4096, "a paragraph is too long to lay out quickly");
+    // Undo gives back what was there before, in one step.
+    m_pane->document()->undo();
+    QCOMPARE(m_pane->context(), pasted ? std::string("before after") : std::string());
+}
+
+// Keys next to a soft break act on the text the user sees, where there is no break.
+void RichEditTest::editsNextToSoftBreaks_data()
+{
+    QTest::addColumn<bool>("atBlockStart"); // else at the end of the block before
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("removedBefore"); // bytes removed before the caret's byte offset
+    QTest::addColumn<int>("removedAfter");
+    QTest::addColumn<QString>("inserted");
+
+    QTest::newRow("Backspace after the break")
+        << true << int(Qt::Key_Backspace) << 1 << 0 << QString();
+    QTest::newRow("Delete before the break") << false << int(Qt::Key_Delete) << 0 << 1 << QString();
+    QTest::newRow("Backspace before the break")
+        << false << int(Qt::Key_Backspace) << 1 << 0 << QString();
+    QTest::newRow("Delete after the break") << true << int(Qt::Key_Delete) << 0 << 1 << QString();
+    QTest::newRow("Enter after the break")
+        << true << int(Qt::Key_Return) << 0 << 0 << QStringLiteral("\n");
+    QTest::newRow("Enter before the break")
+        << false << int(Qt::Key_Return) << 0 << 0 << QStringLiteral("\n");
+    QTest::newRow("typing after the break")
+        << true << int(Qt::Key_X) << 0 << 0 << QStringLiteral("x");
+}
+
+void RichEditTest::editsNextToSoftBreaks()
+{
+    QFETCH(bool, atBlockStart);
+    QFETCH(int, key);
+    QFETCH(int, removedBefore);
+    QFETCH(int, removedAfter);
+    QFETCH(QString, inserted);
+
+    const std::string original = bytesOf(unbroken(QStringLiteral("0123456789"), 1000));
+    m_pane->setContext(original);
+    QVERIFY(focus(*m_pane));
+    const int blockStart = firstSoftBlockStart(*m_pane);
+    QVERIFY(blockStart > 0);
+    QTextCursor cursor = m_pane->textCursor();
+    cursor.setPosition(atBlockStart ? blockStart : blockStart - 1);
+    m_pane->setTextCursor(cursor);
+    const int offset = m_pane->selStart();
+    QCOMPARE(offset, blockStart - 1); // one byte a character, the break not counted
+
+    QTest::keyClick(m_pane.get(), Qt::Key(key));
+    std::string expected = original;
+    expected.erase(std::size_t(offset - removedBefore), std::size_t(removedBefore + removedAfter));
+    expected.insert(std::size_t(offset - removedBefore), bytesOf(inserted));
+    QCOMPARE(m_pane->context(), expected);
+
+    // The line break typed is a real one: it survives the text's way out and back in.
+    m_pane->setContext(m_pane->context());
+    QCOMPARE(m_pane->context(), expected);
+    m_pane->document()->undo();
+    m_pane->document()->undo();
+    QCOMPARE(m_pane->context(), original);
+}
+
+void RichEditTest::copyAcrossSoftBreakKeepsTheText()
+{
+    const std::string original = bytesOf(unbroken(QStringLiteral("中abc"), 2000));
+    m_pane->setContext(original);
+    QVERIFY(focus(*m_pane));
+    const int blockStart = firstSoftBlockStart(*m_pane);
+    QVERIFY(blockStart > 0);
+    QTextCursor cursor = m_pane->textCursor();
+    cursor.setPosition(blockStart - 3);
+    cursor.setPosition(blockStart + 3, QTextCursor::KeepAnchor);
+    m_pane->setTextCursor(cursor);
+    const int32_t start = m_pane->selStart();
+    const int32_t length = m_pane->selLength();
+    m_pane->copy();
+    QCOMPARE(bytesOf(QApplication::clipboard()->text()), original.substr(start, length));
+
+    // Pasted back over the selection, the text is unchanged.
+    m_pane->paste();
+    QCOMPARE(m_pane->context(), original);
+
+    // Line breaks pasted into a paragraph after a soft break stay line breaks.
+    m_pane->setContext(original);
+    cursor = m_pane->textCursor();
+    cursor.setPosition(firstSoftBlockStart(*m_pane) + 10);
+    m_pane->setTextCursor(cursor);
+    const int32_t at = m_pane->selStart();
+    QApplication::clipboard()->setText(QStringLiteral("x\ny\n"));
+    m_pane->paste();
+    std::string expected = original;
+    expected.insert(std::size_t(at), "x\ny\n");
+    QCOMPARE(m_pane->context(), expected);
+    m_pane->setContext(m_pane->context());
+    QCOMPARE(m_pane->context(), expected);
+}
+
+// Selections and marks given in bytes land on the same characters on both sides of a soft break.
+void RichEditTest::byteRangesAcrossSoftBreaks()
+{
+    // 3 bytes and 2 characters a unit; the paragraphs are cut every 1024 characters.
+    const QString text = unbroken(QStringLiteral("a中"), 3000);
+    m_pane->setContext(bytesOf(text));
+    QCOMPARE(firstSoftBlockStart(*m_pane), 1025);
+    const std::string bytes = m_pane->context();
+    for (int32_t start : {0, 1533, 3000, 3069, 8991}) {
+        m_pane->setSelStart(start);
+        m_pane->setSelLength(9);
+        QCOMPARE(m_pane->selStart(), start);
+        QCOMPARE(m_pane->selLength(), 9);
+        // The selection spans a soft break where it crosses one; the break is no character.
+        QCOMPARE(
+            bytesOf(m_pane->selectionCursor().selectedText().remove(QChar::ParagraphSeparator)),
+            bytes.substr(std::size_t(start), 9));
+    }
+    const std::vector<ByteRange> ranges{{3069, 6}, {6001, 2}};
+    m_pane->applyCharFormat(ranges, underline());
+    QString marked;
+    for (QTextBlock block = m_pane->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().charFormat().fontUnderline())
+                marked += it.fragment().text();
+        }
+    }
+    QCOMPARE(marked, QStringLiteral("a中a中") + QStringLiteral("中"));
+    QCOMPARE(m_pane->context(), bytes);
 }
 
 QTEST_MAIN(RichEditTest)
