@@ -63,10 +63,24 @@ public:
 
     // A search text for a text: whole characters of it, bytes of it cut anywhere (across
     // characters as often as not), or characters of its own.
-    std::string searchFor(const Text &haystack)
+    std::string searchFor(const Text &haystack) { return search(haystack, true); }
+
+    // A search text a user can type: whole characters, of the text or of its own.
+    std::string wholeCharactersFor(const Text &haystack) { return search(haystack, false); }
+
+    int number(int low, int high)
+    {
+        return std::uniform_int_distribution<int>(low, high)(m_random);
+    }
+
+private:
+    std::string search(const Text &haystack, bool cutAnywhere)
     {
         const std::size_t length = haystack.bytes.size();
-        switch (length == 0 ? 2 : number(0, 2)) {
+        int kind = length == 0 ? 2 : number(0, 2);
+        if (kind == 1 && !cutAnywhere)
+            kind = 2;
+        switch (kind) {
         case 0: {
             const int count = int(haystack.starts.size());
             const int first = number(0, count - 1);
@@ -84,12 +98,6 @@ public:
         }
     }
 
-    int number(int low, int high)
-    {
-        return std::uniform_int_distribution<int>(low, high)(m_random);
-    }
-
-private:
     std::vector<std::string> m_characters;
     std::mt19937 m_random;
 };
