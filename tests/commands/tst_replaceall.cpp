@@ -50,6 +50,19 @@ void ReplaceAllTest::replacesThroughTheWindow_data()
                                                   << "a"
                                                   << "ba"
                                                   << "bababa";
+    // 'ء' is 81 31 83 33 and '외' 83 33 81 31: two of the one hold the bytes of the other.
+    QTest::newRow("across two four-byte characters") << "ءء"
+                                                     << "외"
+                                                     << "x"
+                                                     << "ءء";
+    QTest::newRow("emoji") << "a😀b😀"
+                           << "😀"
+                           << "中"
+                           << "a中b中";
+    QTest::newRow("rare Han among Korean and Chinese") << "中𠀀외𠀀"
+                                                       << "𠀀"
+                                                       << "😁"
+                                                       << "中😁외😁";
 }
 
 void ReplaceAllTest::replacesThroughTheWindow()
