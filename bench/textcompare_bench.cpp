@@ -190,7 +190,7 @@ void compare(benchmark::State &state, Input input, std::size_t step)
 {
     const std::string &left = original(input);
     const std::string &right = changed(input, step);
-    state.counters["marked_ranges"] = double(commands::differingRanges(left, right).size());
+    state.counters["marked_ranges"] = double(commands::differingRanges(left, right).right.size());
     Responsiveness responsiveness;
     for (auto _ : state) {
         auto window = loadedWindow(state, input, step);

@@ -189,6 +189,8 @@ void MainWindow::bindEvents()
     bind(m_replaceButton, &QPushButton::clicked, &MainWindow::replaceAllOccurrences);
     bind(m_sizeList, &ComboBox::itemChosen, &MainWindow::takeFontSize);
     bind(m_colorPicker, &ColorPicker::colorChosen, &MainWindow::takeFontColor);
+    // A new search text is searched from the top.
+    connect(m_searchBox, &QLineEdit::textChanged, this, [this] { m_state.findCursor = 0; });
 }
 
 void MainWindow::compareTexts()
@@ -198,7 +200,7 @@ void MainWindow::compareTexts()
 
 void MainWindow::clearTexts()
 {
-    commands::clearPanes(*m_leftPane, *m_rightPane);
+    commands::clearPanes(*m_leftPane, *m_rightPane, m_state.findCursor);
 }
 
 void MainWindow::findNextOccurrence()
@@ -209,7 +211,8 @@ void MainWindow::findNextOccurrence()
 
 void MainWindow::replaceAllOccurrences()
 {
-    commands::replaceAll(*m_leftPane, *m_searchBox, *m_replacementBox, *m_notifier);
+    commands::replaceAll(*m_leftPane, *m_searchBox, *m_replacementBox, m_state.findCursor,
+                         *m_notifier);
 }
 
 void MainWindow::takeFontSize()
