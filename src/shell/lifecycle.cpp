@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "shell/mainwindow.h"
+#include "shell/translations.h"
 #include "text/codepage.h"
 
 namespace lifecycle {
@@ -130,6 +131,7 @@ int run(int argc, char **argv, const WindowBuilder &build)
     qInstallMessageHandler(startupMessageHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(nullptr);
+    translations::installToolkitChinese(app);
 
     AppState state;
     state.highlight = createHighlightFormat();
