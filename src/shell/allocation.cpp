@@ -1,10 +1,64 @@
 // Every allocation through new either succeeds or ends the program with the fatal error that
-// names the size asked for. Linked into the program itself, not into the library.
+// names the size asked for. The C library's allocator notes the size of every request it
+// refuses, so that the fatal error can name it when the requester gives up with
+// std::bad_alloc (as Qt's containers do). Linked into the program itself, not into the library.
 
 #include <cstdlib>
+#include <limits>
 #include <new>
 
 #include "shell/lifecycle.h"
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TEXTCOMPARE_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define TEXTCOMPARE_ADDRESS_SANITIZER 1
+#endif
+
+// Under AddressSanitizer the sanitizer owns malloc; there the size stays unknown.
+#if !defined(TEXTCOMPARE_ADDRESS_SANITIZER)
+
+extern "C" {
+
+// The C library's own entry points, which the definitions below hand every request to.
+void *__libc_malloc(std::size_t size);
+void *__libc_calloc(std::size_t count, std::size_t size);
+void *__libc_realloc(void *block, std::size_t size);
+
+void *malloc(std::size_t size) noexcept
+{
+    void *block = __libc_malloc(size);
+    if (!block)
+        lifecycle::noteRefusedAllocation(size);
+    return block;
+}
+
+void *calloc(std::size_t count, std::size_t size) noexcept
+{
+    void *block = __libc_calloc(count, size);
+    if (!block && count > 0 && size > 0) {
+        std::size_t bytes = 0;
+        if (__builtin_mul_overflow(count, size, &bytes))
+            bytes = std::numeric_limits<std::size_t>::max();
+        lifecycle::noteRefusedAllocation(bytes);
+    }
+    return block;
+}
+
+void *realloc(void *block, std::size_t size) noexcept
+{
+    void *moved = __libc_realloc(block, size);
+    if (!moved && size > 0)
+        lifecycle::noteRefusedAllocation(size);
+    return moved;
+}
+
+} // extern "C"
+
+#endif
 
 namespace {
 
