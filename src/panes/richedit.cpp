@@ -12,12 +12,14 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
 #include "panes/bytemap.h"
 #include "panes/charformat.h"
+#include "panes/protectedtext.h"
 #include "panes/textformat.h"
 #include "text/codepage.h"
 
@@ -498,6 +500,7 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     QTextEdit::keyPressEvent(event);
 }
 
@@ -507,6 +510,7 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *event)
         event->accept();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     QTextEdit::inputMethodEvent(event);
 }
 
@@ -519,6 +523,7 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
 {
     if (editTouchesProtectedText(textCursor(), 0, 0))
         return;
+    const ProtectedTextEdit edit(*document());
     if (source->hasText() && source->text().size() > kLongestWordForWordWrap) {
         // The pasted text joins the text around it, so the whole of it decides the wrap.
         updateWrapMode(document()->toRawText() + source->text());
@@ -552,6 +557,7 @@ void RichEdit::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     QTextEdit::dropEvent(event);
 }
 
@@ -559,9 +565,41 @@ void RichEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     // The editing menu, followed by the actions the window added to the pane (QWidget::addAction).
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    const QList<QAction *> editing = menu->actions();
     if (!actions().isEmpty()) {
         menu->addSeparator();
         menu->addActions(actions());
     }
-    menu->exec(event->globalPos());
+    ProtectedTextEdit edit(*document());
+    if (!editing.contains(menu->exec(event->globalPos())))
+        edit.dismiss();
+}
+
+void RichEdit::mousePressEvent(QMouseEvent *event)
+{
+    QTextEdit::mousePressEvent(event);
+    m_wordDrag.stop();
+    // A press inside a selection may start dragging it instead.
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+        !textCursor().hasSelection())
+        m_wordDrag.start(textCursor());
+}
+
+void RichEdit::mouseMoveEvent(QMouseEvent *event)
+{
+    // Dragging the selection elsewhere in the pane moves text.
+    const ProtectedTextEdit edit(*document());
+    QTextEdit::mouseMoveEvent(event);
+    if (event->buttons() & Qt::LeftButton) {
+        if (const std::optional<QTextCursor> words = m_wordDrag.extend(textCursor()))
+            setTextCursor(*words);
+    }
+}
+
+void RichEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_wordDrag.stop();
+    // The middle button pastes the selection of the windowing system.
+    const ProtectedTextEdit edit(*document());
+    QTextEdit::mouseReleaseEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <QTextEdit>
 
 #include "panes/textpane.h"
+#include "panes/worddrag.h"
 
 class RichEdit : public QTextEdit, public TextPane
 {
@@ -49,6 +50,9 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void dropEvent(QDropEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     const std::string &bytes() const;
@@ -67,4 +71,5 @@ private:
     // The code-page text, kept until the characters change.
     mutable std::optional<std::string> m_bytes;
     bool m_formatting = false;
+    WordDrag m_wordDrag;
 };
