@@ -1,8 +1,8 @@
 // A program on the library that ends through one of the fatal paths: its window cannot be
 // built, or memory runs out (through new, through a Qt container while the window is built or
 // in a slot of the running program, or by pasting into a pane under an address-space limit).
-// It reads the error box the way a user would (printing its caption, icon, text and buttons to
-// standard output) and closes it with OK.
+// It reads the error box the way a user would (printing its caption, icon, text and the texts
+// of its buttons to standard output) and closes it with OK.
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QClipboard>
 #include <QFile>
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -37,10 +38,13 @@ void closeErrorBoxes()
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
+        QStringList buttons;
+        for (const QAbstractButton *button : box->buttons())
+            buttons << button->text();
         const QString report = QStringLiteral("caption=%1\nicon=%2\nbuttons=%3\ntext=%4\n")
                                    .arg(box->windowTitle())
                                    .arg(int(box->icon()))
-                                   .arg(box->buttons().size())
+                                   .arg(buttons.join(u','))
                                    .arg(box->text());
         std::fputs(report.toUtf8().constData(), stdout);
         std::fflush(stdout);

@@ -75,7 +75,7 @@ void FatalTest::fatalErrorShowsBoxAndExits()
 
     const QString text = QStringLiteral("运行时出错!\n\n错误信息：") + message + u'\n';
     const QString box = QString::fromUtf8(probe.readAllStandardOutput());
-    QCOMPARE(box, QStringLiteral("caption=错误\nicon=%1\nbuttons=1\ntext=%2\n")
+    QCOMPARE(box, QStringLiteral("caption=错误\nicon=%1\nbuttons=确定\ntext=%2\n")
                       .arg(int(QMessageBox::Critical))
                       .arg(text));
     QVERIFY(QString::fromUtf8(probe.readAllStandardError()).contains(text));
@@ -108,7 +108,7 @@ void FatalTest::outOfMemoryAnywhereShowsBoxAndExits()
 
     const QRegularExpression boxReport(
         QStringLiteral(
-            "^caption=错误\nicon=%1\nbuttons=1\ntext=(运行时出错!\n\n错误信息：(.*)\n)\n$")
+            "^caption=错误\nicon=%1\nbuttons=确定\ntext=(运行时出错!\n\n错误信息：(.*)\n)\n$")
             .arg(int(QMessageBox::Critical)));
     const QRegularExpressionMatch box = boxReport.match(run.boxReport);
     QVERIFY2(box.hasMatch(), qPrintable(run.boxReport));
