@@ -588,7 +588,9 @@ void RichEdit::mousePressEvent(QMouseEvent *event)
 void RichEdit::mouseMoveEvent(QMouseEvent *event)
 {
     // Dragging the selection elsewhere in the pane moves text.
-    const ProtectedTextEdit edit(*document());
+    std::optional<ProtectedTextEdit> edit;
+    if (event->buttons() & Qt::LeftButton)
+        edit.emplace(*document());
     QTextEdit::mouseMoveEvent(event);
     if (event->buttons() & Qt::LeftButton) {
         if (const std::optional<QTextCursor> words = m_wordDrag.extend(textCursor()))
