@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -19,6 +20,7 @@
 #include "panes/bytemap.h"
 #include "panes/charformat.h"
 #include "panes/paragraphs.h"
+#include "panes/protectedtext.h"
 #include "panes/textformat.h"
 #include "text/codepage.h"
 
@@ -462,6 +464,7 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     if (!isReadOnly() && editAcrossSoftBreak(event)) {
         event->accept();
         return;
@@ -475,6 +478,7 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *event)
         event->accept();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     QTextEdit::inputMethodEvent(event);
 }
 
@@ -487,6 +491,7 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
 {
     if (!source->hasText() || editTouchesProtectedText(textCursor(), 0, 0))
         return;
+    const ProtectedTextEdit edit(*document());
     QString text = source->text();
     paragraphs::groupLines(text);
     // A long paste is laid out the way a new text is: the view at once, the rest in steps
@@ -563,6 +568,7 @@ void RichEdit::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     QTextEdit::dropEvent(event);
 }
 
@@ -570,9 +576,43 @@ void RichEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     // The editing menu, followed by the actions the window added to the pane (QWidget::addAction).
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    const QList<QAction *> editing = menu->actions();
     if (!actions().isEmpty()) {
         menu->addSeparator();
         menu->addActions(actions());
     }
-    menu->exec(event->globalPos());
+    ProtectedTextEdit edit(*document());
+    if (!editing.contains(menu->exec(event->globalPos())))
+        edit.dismiss();
+}
+
+void RichEdit::mousePressEvent(QMouseEvent *event)
+{
+    QTextEdit::mousePressEvent(event);
+    m_wordDrag.stop();
+    // A press inside a selection may start dragging it instead.
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+        !textCursor().hasSelection())
+        m_wordDrag.start(textCursor());
+}
+
+void RichEdit::mouseMoveEvent(QMouseEvent *event)
+{
+    // Dragging the selection elsewhere in the pane moves text.
+    std::optional<ProtectedTextEdit> edit;
+    if (event->buttons() & Qt::LeftButton)
+        edit.emplace(*document());
+    QTextEdit::mouseMoveEvent(event);
+    if (event->buttons() & Qt::LeftButton) {
+        if (const std::optional<QTextCursor> words = m_wordDrag.extend(textCursor()))
+            setTextCursor(*words);
+    }
+}
+
+void RichEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_wordDrag.stop();
+    // The middle button pastes the selection of the windowing system.
+    const ProtectedTextEdit edit(*document());
+    QTextEdit::mouseReleaseEvent(event);
 }

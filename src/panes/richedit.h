@@ -12,6 +12,7 @@
 
 #include "panes/bytemap.h"
 #include "panes/textpane.h"
+#include "panes/worddrag.h"
 
 class RichEdit : public QTextEdit, public TextPane
 {
@@ -53,6 +54,9 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     // The code-page text and the document positions of the soft breaks, which it leaves out.
@@ -81,4 +85,5 @@ private:
     // The code-page text, kept until the characters change.
     mutable std::optional<CodePageText> m_text;
     bool m_formatting = false;
+    WordDrag m_wordDrag;
 };

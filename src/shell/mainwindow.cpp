@@ -17,7 +17,9 @@
 #include "panes/combobox.h"
 #include "panes/editbox.h"
 #include "panes/richedit.h"
+#include "shell/fixedframe.h"
 #include "shell/lifecycle.h"
+#include "shell/pushbutton.h"
 #include "text/infobox.h"
 
 namespace {
@@ -70,17 +72,15 @@ QLabel *makeLabel(QWidget *parent, const char *name, const char *text, Qt::Align
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(palette);
+    // A label paints the window's face colour over what lies under it (标签5 over 编辑框1).
+    label->setAutoFillBackground(true);
     return label;
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const char *text, QRect rect)
 {
-    auto *button = place(new QPushButton(QString::fromUtf8(text), parent), name, rect.x(), rect.y(),
-                         rect.width(), rect.height());
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    button->setFocusPolicy(Qt::StrongFocus);
-    return button;
+    return place(new PushButton(QString::fromUtf8(text), parent), name, rect.x(), rect.y(),
+                 rect.width(), rect.height());
 }
 
 } // namespace
@@ -172,6 +172,13 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    // Before the native window is mapped, so the window manager reads the fixed frame.
+    fixedframe::announceToWindowManager(*this);
+    QWidget::showEvent(event);
 }
 
 void MainWindow::bindEvents()

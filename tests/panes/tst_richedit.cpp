@@ -1,9 +1,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include "panes/charformat.h"
 #include "panes/paragraphs.h"
@@ -21,6 +24,27 @@ std::string bytesOf(const QString &text)
 QString selectedText(const RichEdit &pane)
 {
     return pane.selectionCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n');
+}
+
+// Runs the pane's context menu and chooses the editing entry of this name in it.
+void chooseFromContextMenu(RichEdit &pane, const QString &entry)
+{
+    QTimer::singleShot(0, &pane, [entry] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        auto *action = menu->findChild<QAction *>(entry);
+        if (!action) {
+            menu->close();
+            QFAIL(qPrintable(entry));
+        }
+        QVERIFY(action->isEnabled());
+        menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    const QPoint inside(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, inside,
+                            pane.viewport()->mapToGlobal(inside));
+    QApplication::sendEvent(pane.viewport(), &event);
 }
 
 CharFormat underline()
@@ -56,6 +80,12 @@ private slots:
     void writtenTextHasDefaultFormat();
     void selectionHiddenWithoutFocus();
     void protectedTextRefusesEditsButNotFormats();
+    void protectedTextRefusesEveryWayIn_data();
+    void protectedTextRefusesEveryWayIn();
+    void refusedEditKeepsEarlierTypingAndUndo();
+    void undoThatRemovesProtectedTextIsRefused();
+    void dragSelectsWholeWordsOutsideFirstWord_data();
+    void dragSelectsWholeWordsOutsideFirstWord();
     void pasteInsertsPlainText();
     void longLinesReadBackExactly_data();
     void longLinesReadBackExactly();
@@ -260,6 +290,166 @@ void RichEditTest::protectedTextRefusesEditsButNotFormats()
     m_pane->applyCharFormat(format);
     cursor.setPosition(4);
     QVERIFY(cursor.charFormat().fontUnderline());
+}
+
+// "one two three" with "two" (characters 4 to 6) protected.
+void RichEditTest::protectedTextRefusesEveryWayIn_data()
+{
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("text");
+
+    const QString unchanged = QStringLiteral("one two three");
+    QTest::newRow("Ctrl+Backspace after the word") << 7 << 7 << "DeleteStartOfWord" << unchanged;
+    QTest::newRow("Ctrl+Delete before the word") << 4 << 4 << "DeleteEndOfWord" << unchanged;
+    QTest::newRow("Ctrl+Backspace inside the word") << 6 << 6 << "DeleteStartOfWord" << unchanged;
+    QTest::newRow("Ctrl+Backspace after the word and a space")
+        << 8 << 8 << "DeleteStartOfWord" << unchanged;
+    QTest::newRow("menu Cut over the word") << 2 << 9 << "menu edit-cut" << unchanged;
+    QTest::newRow("menu Delete within the word") << 5 << 6 << "menu edit-delete" << unchanged;
+    QTest::newRow("typing right after the word") << 7 << 7 << "type x" << unchanged;
+    QTest::newRow("Ctrl+Backspace before the word")
+        << 3 << 3 << "DeleteStartOfWord" << QStringLiteral(" two three");
+    QTest::newRow("Ctrl+Delete of the space before the word")
+        << 3 << 3 << "DeleteEndOfWord" << QStringLiteral("onetwo three");
+    QTest::newRow("menu Delete after the word")
+        << 8 << 13 << "menu edit-delete" << QStringLiteral("one two ");
+    QTest::newRow("typing right before the word")
+        << 4 << 4 << "type x" << QStringLiteral("one xtwo three");
+}
+
+void RichEditTest::protectedTextRefusesEveryWayIn()
+{
+    QFETCH(int, anchor);
+    QFETCH(int, position);
+    QFETCH(QString, action);
+
+    m_pane->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_pane.get()));
+    m_pane->setFocus();
+    m_pane->setContext("one two three");
+    CharFormat format = underline();
+    format.Effects = CharFormat::Protected;
+    m_pane->setSelStart(4);
+    m_pane->setSelLength(3);
+    m_pane->applyCharFormat(format);
+
+    QTextCursor cursor = m_pane->textCursor();
+    cursor.setPosition(anchor);
+    cursor.setPosition(position, QTextCursor::KeepAnchor);
+    m_pane->setTextCursor(cursor);
+
+    const QStringList words = action.split(' ');
+    if (words[0] == "menu") {
+        chooseFromContextMenu(*m_pane, words[1]);
+    } else if (words[0] == "type") {
+        QTest::keyClicks(m_pane.get(), words[1]);
+    } else {
+        const QMap<QString, QKeySequence::StandardKey> keys = {
+            {"DeleteStartOfWord", QKeySequence::DeleteStartOfWord},
+            {"DeleteEndOfWord", QKeySequence::DeleteEndOfWord}};
+        QVERIFY(!QKeySequence::keyBindings(keys.value(action)).isEmpty());
+        QTest::keySequence(m_pane.get(), QKeySequence(keys.value(action)));
+    }
+    QTEST(QString::fromStdString(m_pane->context()), "text");
+    // The protected characters keep their protection.
+    QTextCursor probe(m_pane->document());
+    probe.setPosition(m_pane->context().find("two") + 2);
+    QVERIFY(probe.charFormat().boolProperty(QTextFormat::UserProperty + 1));
+}
+
+void RichEditTest::refusedEditKeepsEarlierTypingAndUndo()
+{
+    m_pane->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_pane.get()));
+    m_pane->setFocus();
+    m_pane->setContext("one two three");
+    CharFormat format = underline();
+    format.Effects = CharFormat::Protected;
+    m_pane->setSelStart(4);
+    m_pane->setSelLength(3);
+    m_pane->applyCharFormat(format);
+
+    QTextCursor cursor = m_pane->textCursor();
+    cursor.setPosition(0);
+    m_pane->setTextCursor(cursor);
+    QTest::keyClicks(m_pane.get(), "ab");
+    cursor.setPosition(9); // right after "two"
+    m_pane->setTextCursor(cursor);
+    QTest::keySequence(m_pane.get(), QKeySequence(QKeySequence::DeleteStartOfWord));
+    QCOMPARE(m_pane->context(), std::string("abone two three"));
+    // The refused edit left nothing to redo, and undo still takes back the typing (while the
+    // pane holds protected text, one character a step).
+    QVERIFY(!m_pane->document()->isRedoAvailable());
+    QTest::keySequence(m_pane.get(), QKeySequence(QKeySequence::Undo));
+    QCOMPARE(m_pane->context(), std::string("aone two three"));
+    QTest::keySequence(m_pane.get(), QKeySequence(QKeySequence::Undo));
+    QCOMPARE(m_pane->context(), std::string("one two three"));
+}
+
+void RichEditTest::undoThatRemovesProtectedTextIsRefused()
+{
+    m_pane->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_pane.get()));
+    m_pane->setFocus();
+    QTest::keyClicks(m_pane.get(), "typed");
+    CharFormat format = underline();
+    format.Effects = CharFormat::Protected;
+    m_pane->setSelStart(0);
+    m_pane->setSelLength(5);
+    m_pane->applyCharFormat(format);
+
+    QTest::keySequence(m_pane.get(), QKeySequence(QKeySequence::Undo)); // the format: passes
+    QTest::keySequence(m_pane.get(), QKeySequence(QKeySequence::Undo)); // the typing
+    QCOMPARE(m_pane->context(), std::string("typed"));
+}
+
+void RichEditTest::dragSelectsWholeWordsOutsideFirstWord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<QList<int>>("path");
+    QTest::addColumn<int>("selectionStart");
+    QTest::addColumn<int>("selectionEnd");
+
+    const QString hello = QStringLiteral("hello world again");
+    QTest::newRow("within the first word") << hello << 1 << QList<int>{3} << 1 << 3;
+    QTest::newRow("into the next word") << hello << 1 << QList<int>{9} << 0 << 11;
+    QTest::newRow("into the third word") << hello << 1 << QList<int>{14} << 0 << 17;
+    QTest::newRow("backwards into the word before") << hello << 8 << QList<int>{2} << 0 << 11;
+    QTest::newRow("out and back into the first word") << hello << 1 << QList<int>{9, 3} << 1 << 3;
+    QTest::newRow("Chinese and Korean words")
+        << QStringLiteral("你好 세계 😀x") << 0 << QList<int>{4} << 0 << 5;
+}
+
+void RichEditTest::dragSelectsWholeWordsOutsideFirstWord()
+{
+    QFETCH(QString, text);
+    QFETCH(int, from);
+    QFETCH(QList<int>, path);
+
+    m_pane->resize(400, 100);
+    m_pane->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_pane.get()));
+    m_pane->setContext(bytesOf(text));
+    const auto pointAt = [this](int position) {
+        QTextCursor cursor(m_pane->document());
+        cursor.setPosition(position);
+        const QRect caret = m_pane->cursorRect(cursor);
+        return QPoint(caret.left() + 1, caret.center().y());
+    };
+    QWidget *viewport = m_pane->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, pointAt(from));
+    for (int position : path) {
+        QMouseEvent move(QEvent::MouseMove, pointAt(position),
+                         viewport->mapToGlobal(pointAt(position)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointAt(path.last()));
+    QTEST(m_pane->textCursor().selectionStart(), "selectionStart");
+    QTEST(m_pane->textCursor().selectionEnd(), "selectionEnd");
 }
 
 void RichEditTest::pasteInsertsPlainText()
