@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
+#include "alignedbench.h"
 #include "benchtexts.h"
 #include "benchwindow.h"
 #include "commands/compare.h"
@@ -320,6 +321,8 @@ void registerBenchmarks()
 
     add("BM_FindNext/prose10M", findNext, Input::Prose10M);
     add("BM_ReplaceAll/prose", replaceAll, Input::Prose);
+
+    registerAlignedBenchmarks();
 }
 
 } // namespace
