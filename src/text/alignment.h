@@ -35,7 +35,9 @@ struct AlignmentOptions
     bool semanticCleanup = true;
     // The most edits an exact search of one stretch may find before the alignment settles for
     // common anchors (lines or characters that occur once in each text) and, where there are
-    // none, marks the stretch whole. Below it the script of a stretch is a shortest one.
+    // none, marks the stretch whole. Below it the script of a stretch is a shortest one, as long
+    // as the whole alignment stays within its search work: a few dozen steps per byte of the
+    // texts, which only texts that differ nearly everywhere use up.
     int32_t costLimit = 2048;
 };
 
