@@ -248,7 +248,8 @@ private:
         };
         m_budget -= int64_t(task.a1 - task.a0) + (task.b1 - task.b0);
         std::unordered_map<Token, Occurrence> seen;
-        seen.reserve(std::size_t(task.a1 - task.a0));
+        // Few distinct tokens are the rule for characters; lines grow the table as they come.
+        seen.reserve(std::min<std::size_t>(std::size_t(task.a1 - task.a0), 1 << 16));
         for (int32_t i = task.a0; i < task.a1; ++i)
             ++seen[m_a[i]].inA;
         for (int32_t j = task.b0; j < task.b1; ++j) {
