@@ -45,6 +45,29 @@ check_change() {
             "from $start to $end (character width $char_w)"
 }
 
+# Takes screenshots into $3 until the rectangle $2 differs from shot $1 (or, with "same" as $4,
+# until it is back to shot $1), for at most five seconds: a busy machine may paint late.
+shot_until() {
+    local before=$1 rect=$2 after=$3 want=${4:-changed}
+    for _ in $(seq 25); do
+        screenshot "$after"
+        local change
+        change=$(changed_columns "$before" "$after" "$rect")
+        if [ "$want" = same ]; then [ -z "$change" ] && return 0; else [ -n "$change" ] && return 0; fi
+        sleep 0.2
+    done
+}
+
+# Waits until the program shows one more window than its main one (a menu).
+wait_for_popup() {
+    for _ in $(seq 50); do
+        [ "$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l)" -ge 2 ] &&
+            return 0
+        sleep 0.1
+    done
+    fail "the menu did not open"
+}
+
 check_unchanged() {
     [ -z "$(changed_columns "$1" "$2" "$3")" ] || fail "$4: pixels changed"
 }
@@ -55,7 +78,9 @@ click_at "${FIND_BUTTON[@]}" # focus on a button: no caret in the shots
 screenshot "$work/before.png"
 
 xdotool key F7
-screenshot "$work/aligned.png"
+# Both panes are marked by one command, the left one first: once the right pane shows its
+# mark, the left pane shows whatever it got.
+shot_until "$work/before.png" "$RIGHT_RECT" "$work/aligned.png"
 check_unchanged "$work/before.png" "$work/aligned.png" "$LEFT_RECT" "left pane after F7"
 check_change "$work/before.png" "$work/aligned.png" "$RIGHT_RECT" 3 3 9 "right pane after F7"
 
@@ -63,7 +88,7 @@ check_change "$work/before.png" "$work/aligned.png" "$RIGHT_RECT" 3 3 9 "right p
 click_at "${RIGHT_PANE[@]}"
 xdotool key --clearmodifiers ctrl+z
 click_at "${FIND_BUTTON[@]}"
-screenshot "$work/undone.png"
+shot_until "$work/before.png" "$RIGHT_RECT" "$work/undone.png" same
 check_unchanged "$work/before.png" "$work/undone.png" "$RIGHT_RECT" "right pane after Ctrl+Z"
 read_pane_at "${RIGHT_PANE[@]}"
 [ "$PANE_TEXT" = "abXcdefgh" ] || fail "right pane holds '$PANE_TEXT' after Ctrl+Z"
@@ -72,11 +97,11 @@ read_pane_at "${RIGHT_PANE[@]}"
 click_at "${FIND_BUTTON[@]}"
 screenshot "$work/before-menu.png"
 xdotool mousemove --window "$WINDOW" "${COMPARE_BUTTON[@]}" click 3
-sleep 0.3
+wait_for_popup
 xdotool key Down Return
 sleep 0.2
 click_at "${FIND_BUTTON[@]}"
-screenshot "$work/position.png"
+shot_until "$work/before-menu.png" "$LEFT_RECT" "$work/position.png"
 check_change "$work/before-menu.png" "$work/position.png" "$LEFT_RECT" 3 8 8 \
     "left pane after 按位置比较"
 
