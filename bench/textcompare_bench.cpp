@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QTextDocument>
 
+#include "alignedbench.h"
 #include "benchtexts.h"
 #include "benchwindow.h"
 #include "commands/compare.h"
@@ -446,6 +447,8 @@ void registerBenchmarks()
     // A letter that occurs every few bytes becomes a space.
     add("BM_ReplaceAll/longline", replaceAll, Input::LongLine, std::string("q"), std::string(" "));
     add("BM_FindNext/longline", findNext, Input::LongLine);
+
+    registerAlignedBenchmarks();
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 #include "shell/mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QKeyEvent>
 
+#include "commands/alignedcompare.h"
 #include "commands/clearpanes.h"
 #include "commands/compare.h"
 #include "commands/findnext.h"
@@ -92,6 +95,7 @@ MainWindow::MainWindow(AppState &state, QWidget *parent)
     setupControls();
     setupTabOrder();
     bindEvents();
+    setupAlignedCompare();
 }
 
 MainWindow::~MainWindow() = default;
@@ -203,6 +207,55 @@ void MainWindow::bindEvents()
 void MainWindow::compareTexts()
 {
     commands::compare(*m_leftPane, *m_rightPane, *m_state.highlight);
+}
+
+void MainWindow::setupAlignedCompare()
+{
+    const auto runWhenEnabled = [this](void (MainWindow::*command)()) {
+        return [this, command] {
+            if (lifecycle::commandsEnabled())
+                (this->*command)();
+        };
+    };
+
+    // F7 belongs to this one window-level action, so it is never ambiguous; the menus only
+    // name it in their text.
+    m_alignedCompareAction = new QAction(QStringLiteral("对齐比较"), this);
+    m_alignedCompareAction->setObjectName(QStringLiteral("alignedCompareAction"));
+    m_alignedCompareAction->setShortcut(QKeySequence(Qt::Key_F7));
+    m_alignedCompareAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_alignedCompareAction);
+    connect(m_alignedCompareAction, &QAction::triggered, this,
+            runWhenEnabled(&MainWindow::alignedCompareTexts));
+
+    // The panes' context menus list the actions added to the pane.
+    for (RichEdit *pane : {m_leftPane, m_rightPane}) {
+        auto *action = new QAction(QStringLiteral("对齐比较 (F7)"), pane);
+        action->setObjectName(QStringLiteral("paneAlignedCompareAction"));
+        pane->addAction(action);
+        connect(action, &QAction::triggered, this,
+                runWhenEnabled(&MainWindow::alignedCompareTexts));
+    }
+
+    // A right-click on Compare offers both kinds of comparison; a click stays Compare.
+    m_compareMenu = new QMenu(this);
+    m_compareMenu->setObjectName(QStringLiteral("compareMenu"));
+    QAction *byPosition = m_compareMenu->addAction(QStringLiteral("按位置比较"));
+    byPosition->setObjectName(QStringLiteral("positionCompareAction"));
+    connect(byPosition, &QAction::triggered, this, runWhenEnabled(&MainWindow::compareTexts));
+    QAction *aligned = m_compareMenu->addAction(QStringLiteral("对齐比较"));
+    aligned->setObjectName(QStringLiteral("menuAlignedCompareAction"));
+    connect(aligned, &QAction::triggered, this, runWhenEnabled(&MainWindow::alignedCompareTexts));
+    m_compareButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_compareButton, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) {
+                m_compareMenu->popup(m_compareButton->mapToGlobal(position));
+            });
+}
+
+void MainWindow::alignedCompareTexts()
+{
+    commands::alignedCompare(*m_leftPane, *m_rightPane, *m_state.highlight);
 }
 
 void MainWindow::clearTexts()

@@ -10,7 +10,9 @@
 
 #include "shell/appstate.h"
 
+class QAction;
 class QLabel;
+class QMenu;
 class QPushButton;
 class ColorPicker;
 class ComboBox;
@@ -51,8 +53,10 @@ private:
     void setupControls();
     void setupTabOrder();
     void bindEvents();
+    void setupAlignedCompare();
 
     void compareTexts();
+    void alignedCompareTexts();
     void clearTexts();
     void findNextOccurrence();
     void replaceAllOccurrences();
@@ -72,4 +76,6 @@ private:
     QPushButton *m_findButton = nullptr;
     QPushButton *m_replaceButton = nullptr;
     EditBox *m_replacementBox = nullptr;
+    QAction *m_alignedCompareAction = nullptr;
+    QMenu *m_compareMenu = nullptr;
 };
