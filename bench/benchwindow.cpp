@@ -129,3 +129,19 @@ double BenchWindow::idle()
         QObject::disconnect(connection);
     return double(total.elapsed() - quiet.elapsed());
 }
+
+void Responsiveness::endStep(benchmark::State &state, BenchWindow &window)
+{
+    state.PauseTiming();
+    m_idleMs += window.idle();
+    m_longestStallMs = std::max(m_longestStallMs, m_watch.longestStallMs());
+    window.finishLayout();
+    state.ResumeTiming();
+}
+
+void Responsiveness::report(benchmark::State &state) const
+{
+    state.counters["idle_layout_ms"] =
+        benchmark::Counter(m_idleMs, benchmark::Counter::kAvgIterations);
+    state.counters["longest_stall_ms"] = m_longestStallMs;
+}

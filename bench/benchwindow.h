@@ -8,6 +8,8 @@
 #include <memory>
 #include <string_view>
 
+#include <benchmark/benchmark.h>
+
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -65,4 +67,25 @@ public:
 private:
     AppState m_state;
     std::unique_ptr<MainWindow> m_window;
+};
+
+// What the event loop sees of one benchmark's steps: the layout a step leaves for idle time,
+// and the longest time the window took no input, from the start of a step to the end of the
+// idle work after it.
+class Responsiveness
+{
+public:
+    void startStep() { m_watch.restart(); }
+
+    // After a measured step: lets the program idle as it would, with the timer paused, then
+    // finishes whatever layout is still left.
+    void endStep(benchmark::State &state, BenchWindow &window);
+
+    // The idle layout per iteration (not part of the measured time) and the longest stall.
+    void report(benchmark::State &state) const;
+
+private:
+    StallWatch m_watch;
+    double m_idleMs = 0;
+    double m_longestStallMs = 0;
 };

@@ -19,6 +19,7 @@
 #include "alignedbench.h"
 #include "benchtexts.h"
 #include "benchwindow.h"
+#include "userpathbench.h"
 #include "commands/compare.h"
 #include "panes/richedit.h"
 #include "text/bytes.h"
@@ -102,39 +103,6 @@ std::size_t inputBytes()
         bytes += text.capacity();
     return bytes;
 }
-
-// What the event loop sees of one benchmark's steps: the layout a step leaves for idle time,
-// and the longest time the window took no input, from the start of a step to the end of the
-// idle work after it.
-class Responsiveness
-{
-public:
-    void startStep() { m_watch.restart(); }
-
-    // After a measured step: lets the program idle as it would, with the timer paused, then
-    // finishes whatever layout is still left.
-    void endStep(benchmark::State &state, BenchWindow &window)
-    {
-        state.PauseTiming();
-        m_idleMs += window.idle();
-        m_longestStallMs = std::max(m_longestStallMs, m_watch.longestStallMs());
-        window.finishLayout();
-        state.ResumeTiming();
-    }
-
-    // The idle layout per iteration (not part of the measured time) and the longest stall.
-    void report(benchmark::State &state) const
-    {
-        state.counters["idle_layout_ms"] =
-            benchmark::Counter(m_idleMs, benchmark::Counter::kAvgIterations);
-        state.counters["longest_stall_ms"] = m_longestStallMs;
-    }
-
-private:
-    StallWatch m_watch;
-    double m_idleMs = 0;
-    double m_longestStallMs = 0;
-};
 
 // A window with both panes loaded and laid out.
 std::unique_ptr<BenchWindow> makeLoadedWindow(Input input, std::size_t step)
@@ -448,7 +416,11 @@ void registerBenchmarks()
     add("BM_ReplaceAll/longline", replaceAll, Input::LongLine, std::string("q"), std::string(" "));
     add("BM_FindNext/longline", findNext, Input::LongLine);
 
+    add("BM_ReplaceAll/prose10M", replaceAll, Input::Prose10M, std::string("the"),
+        std::string("that"));
+
     registerAlignedBenchmarks();
+    registerUserPathBenchmarks();
 }
 
 } // namespace
