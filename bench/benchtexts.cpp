@@ -70,9 +70,9 @@ private:
 
 } // namespace
 
-std::string prose(std::size_t bytes)
+std::string prose(std::size_t bytes, uint64_t seed)
 {
-    Random random(1);
+    Random random(seed);
     LineWriter writer(bytes);
     std::string word;
     while (writer.size() < bytes) {
@@ -170,6 +170,43 @@ std::string changedEvery(std::string_view text, std::size_t step)
         i += width;
     }
     return changed;
+}
+
+std::string editedAtRandom(std::string_view text, unsigned every, uint64_t seed)
+{
+    Random random(seed);
+    std::string edited;
+    edited.reserve(text.size() + text.size() / every + 2);
+    const auto addLike = [&](bool twoByte) {
+        if (twoByte) {
+            edited += char(kFirstLead + random.below(kLeadCount));
+            edited += char(kFirstTrail + random.below(kTrailCount));
+        } else {
+            edited += letter(random);
+        }
+    };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const bool twoByte = static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size();
+        const std::size_t width = twoByte ? 2 : 1;
+        if (random.below(every) == 0) {
+            switch (random.below(3)) {
+            case 0: // deleted
+                break;
+            case 1: // replaced
+                addLike(twoByte);
+                break;
+            default: // a character inserted before it
+                addLike(twoByte);
+                edited.append(text.substr(i, width));
+                break;
+            }
+        } else {
+            edited.append(text.substr(i, width));
+        }
+        i += width;
+    }
+    return edited;
 }
 
 } // namespace benchtexts

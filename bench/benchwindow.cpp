@@ -1,5 +1,7 @@
 #include "benchwindow.h"
 
+#include <algorithm>
+
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,6 +13,35 @@
 #include "panes/richedit.h"
 #include "shell/mainwindow.h"
 #include "text/codepage.h"
+
+StallWatch::StallWatch()
+{
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(1);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { beat(); });
+    m_clock.start();
+    m_timer.start();
+}
+
+void StallWatch::restart()
+{
+    m_lastBeat = m_clock.nsecsElapsed();
+    m_longest = 0;
+}
+
+void StallWatch::beat()
+{
+    const qint64 now = m_clock.nsecsElapsed();
+    m_longest = std::max(m_longest, now - m_lastBeat);
+    m_lastBeat = now;
+}
+
+double StallWatch::longestStallMs() const
+{
+    // The gap up to now counts too: the last step may not have given the loop back yet.
+    const qint64 open = m_clock.nsecsElapsed() - m_lastBeat;
+    return double(std::max(m_longest, open)) / 1e6;
+}
 
 BenchWindow::BenchWindow()
 {
@@ -75,4 +106,42 @@ double BenchWindow::finishLayout()
         pane->document()->documentLayout()->documentSize();
     settle();
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double BenchWindow::idle()
+{
+    // The layout works in timer steps and reports each step as a change of the document size.
+    constexpr qint64 kQuietMs = 60;
+    constexpr qint64 kLongestMs = 60000;
+    QElapsedTimer total;
+    total.start();
+    QElapsedTimer quiet;
+    quiet.start();
+    QList<QMetaObject::Connection> connections;
+    for (RichEdit *pane : {m_window->leftPane(), m_window->rightPane()}) {
+        connections << QObject::connect(pane->document()->documentLayout(),
+                                        &QAbstractTextDocumentLayout::documentSizeChanged,
+                                        [&quiet] { quiet.restart(); });
+    }
+    while (quiet.elapsed() < kQuietMs && total.elapsed() < kLongestMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    for (const auto &connection : connections)
+        QObject::disconnect(connection);
+    return double(total.elapsed() - quiet.elapsed());
+}
+
+void Responsiveness::endStep(benchmark::State &state, BenchWindow &window)
+{
+    state.PauseTiming();
+    m_idleMs += window.idle();
+    m_longestStallMs = std::max(m_longestStallMs, m_watch.longestStallMs());
+    window.finishLayout();
+    state.ResumeTiming();
+}
+
+void Responsiveness::report(benchmark::State &state) const
+{
+    state.counters["idle_layout_ms"] =
+        benchmark::Counter(m_idleMs, benchmark::Counter::kAvgIterations);
+    state.counters["longest_stall_ms"] = m_longestStallMs;
 }

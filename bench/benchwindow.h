@@ -8,10 +8,34 @@
 #include <memory>
 #include <string_view>
 
+#include <benchmark/benchmark.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include "shell/appstate.h"
 
 class MainWindow;
 class RichEdit;
+
+// A 1 ms heartbeat on the event loop: the longest gap between two beats is the longest time the
+// window took no input. It beats while it lives.
+class StallWatch
+{
+public:
+    StallWatch();
+    // Starts a new measure from now.
+    void restart();
+    double longestStallMs() const;
+
+private:
+    void beat();
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastBeat = 0;
+    qint64 m_longest = 0;
+};
 
 class BenchWindow
 {
@@ -35,8 +59,33 @@ public:
     void settle();
     // Finishes the layout the panes would do while idle; answers the milliseconds it took.
     double finishLayout();
+    // Lets the event loop run, as an idle program does, until the panes' layouts have been quiet
+    // for a while; whatever work the program does while idle happens here. Answers the
+    // milliseconds until the layouts went quiet.
+    double idle();
 
 private:
     AppState m_state;
     std::unique_ptr<MainWindow> m_window;
+};
+
+// What the event loop sees of one benchmark's steps: the layout a step leaves for idle time,
+// and the longest time the window took no input, from the start of a step to the end of the
+// idle work after it.
+class Responsiveness
+{
+public:
+    void startStep() { m_watch.restart(); }
+
+    // After a measured step: lets the program idle as it would, with the timer paused, then
+    // finishes whatever layout is still left.
+    void endStep(benchmark::State &state, BenchWindow &window);
+
+    // The idle layout per iteration (not part of the measured time) and the longest stall.
+    void report(benchmark::State &state) const;
+
+private:
+    StallWatch m_watch;
+    double m_idleMs = 0;
+    double m_longestStallMs = 0;
 };

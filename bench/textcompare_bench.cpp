@@ -2,6 +2,7 @@
 // platform. Loading both panes is the yardstick the other figures are compared with (run.sh
 // prints the ratios).
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -11,11 +12,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QScrollBar>
 #include <QTextDocument>
 
+#include "alignedbench.h"
 #include "benchtexts.h"
 #include "benchwindow.h"
+#include "userpathbench.h"
 #include "commands/compare.h"
 #include "panes/richedit.h"
 #include "text/bytes.h"
@@ -25,6 +29,7 @@ namespace {
 using benchtexts::kMiB;
 
 const char *const kCompareButton = "按钮1";
+const char *const kClearButton = "按钮2";
 const char *const kFindNextButton = "按钮3";
 const char *const kReplaceAllButton = "按钮5";
 
@@ -99,23 +104,6 @@ std::size_t inputBytes()
     return bytes;
 }
 
-// Finishes, with the timer paused, the layout the panes leave for idle time after a measured
-// step; answers the milliseconds it took.
-double finishIdleLayout(benchmark::State &state, BenchWindow &window)
-{
-    state.PauseTiming();
-    const double milliseconds = window.finishLayout();
-    state.ResumeTiming();
-    return milliseconds;
-}
-
-// The idle layout per iteration; it is not part of the measured time.
-void setIdleLayout(benchmark::State &state, double milliseconds)
-{
-    state.counters["idle_layout_ms"] =
-        benchmark::Counter(milliseconds, benchmark::Counter::kAvgIterations);
-}
-
 // A window with both panes loaded and laid out.
 std::unique_ptr<BenchWindow> makeLoadedWindow(Input input, std::size_t step)
 {
@@ -152,17 +140,18 @@ void load(benchmark::State &state, Input input)
 {
     const std::string &left = original(input);
     const std::string &right = changed(input, kOnePercent);
-    double idle = 0;
+    Responsiveness responsiveness;
     for (auto _ : state) {
         state.PauseTiming();
         auto window = std::make_unique<BenchWindow>();
         state.ResumeTiming();
+        responsiveness.startStep();
         window->load(left, right);
         window->settle();
-        idle += finishIdleLayout(state, *window);
+        responsiveness.endStep(state, *window);
         dropWindow(state, window);
     }
-    setIdleLayout(state, idle);
+    responsiveness.report(state);
     setTextBytes(state, left.size() + right.size());
 }
 
@@ -170,16 +159,17 @@ void compare(benchmark::State &state, Input input, std::size_t step)
 {
     const std::string &left = original(input);
     const std::string &right = changed(input, step);
-    state.counters["marked_ranges"] = double(commands::differingRanges(left, right).size());
-    double idle = 0;
+    state.counters["marked_ranges"] = double(commands::differingRanges(left, right).right.size());
+    Responsiveness responsiveness;
     for (auto _ : state) {
         auto window = loadedWindow(state, input, step);
+        responsiveness.startStep();
         window->click(kCompareButton);
         window->settle();
-        idle += finishIdleLayout(state, *window);
+        responsiveness.endStep(state, *window);
         dropWindow(state, window);
     }
-    setIdleLayout(state, idle);
+    responsiveness.report(state);
     setTextBytes(state, left.size() + right.size());
 }
 
@@ -201,11 +191,12 @@ void findNext(benchmark::State &state, Input input)
     auto window = makeLoadedWindow(input, kOnePercent);
     window->setSearch(needle);
     QTextDocument *document = window->left().document();
-    double idle = 0;
+    Responsiveness responsiveness;
     for (auto _ : state) {
+        responsiveness.startStep();
         window->click(kFindNextButton);
         window->settle();
-        idle += finishIdleLayout(state, *window);
+        responsiveness.endStep(state, *window);
         state.PauseTiming();
         const bool found = window->state().findCursor == int32_t(at + 1);
         const int steps = document->availableUndoSteps();
@@ -220,15 +211,14 @@ void findNext(benchmark::State &state, Input input)
         window->finishLayout();
         state.ResumeTiming();
     }
-    setIdleLayout(state, idle);
+    responsiveness.report(state);
     setTextBytes(state, left.size());
 }
 
-void replaceAll(benchmark::State &state, Input input)
+void replaceAll(benchmark::State &state, Input input, const std::string &search,
+                const std::string &replacement)
 {
     const std::string &left = original(input);
-    const std::string search = "the";
-    const std::string replacement = "that";
     std::size_t occurrences = 0;
     for (int32_t from = 1;;) {
         const int32_t found = text::FindBytes(left, search, from, /*ignoreCase=*/true);
@@ -239,23 +229,118 @@ void replaceAll(benchmark::State &state, Input input)
     }
     state.counters["occurrences"] = double(occurrences);
     const std::size_t expected = left.size() + occurrences * (replacement.size() - search.size());
-    double idle = 0;
+    Responsiveness responsiveness;
     for (auto _ : state) {
         auto window = loadedWindow(state, input, kOnePercent);
         state.PauseTiming();
         window->setSearch(search);
         window->setReplacement(replacement);
         state.ResumeTiming();
+        responsiveness.startStep();
         window->click(kReplaceAllButton);
         window->settle();
-        idle += finishIdleLayout(state, *window);
+        responsiveness.endStep(state, *window);
         if (std::size_t(window->left().textLength()) != expected) {
             state.SkipWithError("Replace all left a text of an unexpected length");
             break;
         }
         dropWindow(state, window);
     }
-    setIdleLayout(state, idle);
+    responsiveness.report(state);
+    setTextBytes(state, left.size());
+}
+
+// The editing steps a user takes on a text in the left pane; the preparation is not measured.
+enum class Edit
+{
+    Clear,     // the Clear button
+    Undo,      // Ctrl+Z in the left pane right after Clear
+    Redo,      // Ctrl+Y after that
+    DeleteAll, // select all, Delete
+    TypeAtEnd, // one keystroke at the end of the text
+};
+
+void prepareEdit(BenchWindow &window, Edit edit)
+{
+    RichEdit &pane = window.left();
+    pane.setFocus();
+    if (edit == Edit::Undo || edit == Edit::Redo) {
+        window.click(kClearButton);
+        pane.setFocus();
+        window.settle();
+        window.finishLayout();
+    }
+    if (edit == Edit::Redo) {
+        QTest::keyClick(&pane, Qt::Key_Z, Qt::ControlModifier);
+        window.settle();
+        window.finishLayout();
+    }
+    if (edit == Edit::TypeAtEnd) {
+        QTest::keyClick(&pane, Qt::Key_End, Qt::ControlModifier);
+        window.settle();
+        window.finishLayout();
+    }
+}
+
+void doEdit(BenchWindow &window, Edit edit)
+{
+    RichEdit &pane = window.left();
+    switch (edit) {
+    case Edit::Clear:
+        window.click(kClearButton);
+        break;
+    case Edit::Undo:
+        QTest::keyClick(&pane, Qt::Key_Z, Qt::ControlModifier);
+        break;
+    case Edit::Redo:
+        QTest::keyClick(&pane, Qt::Key_Y, Qt::ControlModifier);
+        break;
+    case Edit::DeleteAll:
+        QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&pane, Qt::Key_Delete);
+        break;
+    case Edit::TypeAtEnd:
+        QTest::keyClick(&pane, Qt::Key_X);
+        break;
+    }
+}
+
+// The length of the left text after the edit.
+std::size_t lengthAfter(Edit edit, std::size_t length)
+{
+    switch (edit) {
+    case Edit::Clear:
+    case Edit::Redo:
+    case Edit::DeleteAll:
+        return 0;
+    case Edit::Undo:
+        return length;
+    case Edit::TypeAtEnd:
+        return length + 1;
+    }
+    return length;
+}
+
+void editText(benchmark::State &state, Input input, Edit edit)
+{
+    const std::string &left = original(input);
+    Responsiveness responsiveness;
+    for (auto _ : state) {
+        auto window = loadedWindow(state, input, kOnePercent);
+        state.PauseTiming();
+        prepareEdit(*window, edit);
+        state.ResumeTiming();
+        responsiveness.startStep();
+        doEdit(*window, edit);
+        window->settle();
+        responsiveness.endStep(state, *window);
+        if (std::size_t(window->left().textLength()) != lengthAfter(edit, left.size())) {
+            state.SkipWithError("the edit left a text of an unexpected length");
+            break;
+        }
+        dropWindow(state, window);
+    }
+    responsiveness.report(state);
     setTextBytes(state, left.size());
 }
 
@@ -319,7 +404,23 @@ void registerBenchmarks()
     add("BM_Compare/longline/1pct", compare, Input::LongLine, kOnePercent);
 
     add("BM_FindNext/prose10M", findNext, Input::Prose10M);
-    add("BM_ReplaceAll/prose", replaceAll, Input::Prose);
+    add("BM_ReplaceAll/prose", replaceAll, Input::Prose, std::string("the"), std::string("that"));
+
+    // Editing one long unbroken line.
+    add("BM_Clear/longline", editText, Input::LongLine, Edit::Clear);
+    add("BM_Undo/longline", editText, Input::LongLine, Edit::Undo);
+    add("BM_Redo/longline", editText, Input::LongLine, Edit::Redo);
+    add("BM_DeleteAll/longline", editText, Input::LongLine, Edit::DeleteAll);
+    add("BM_Type/longline", editText, Input::LongLine, Edit::TypeAtEnd);
+    // A letter that occurs every few bytes becomes a space.
+    add("BM_ReplaceAll/longline", replaceAll, Input::LongLine, std::string("q"), std::string(" "));
+    add("BM_FindNext/longline", findNext, Input::LongLine);
+
+    add("BM_ReplaceAll/prose10M", replaceAll, Input::Prose10M, std::string("the"),
+        std::string("that"));
+
+    registerAlignedBenchmarks();
+    registerUserPathBenchmarks();
 }
 
 } // namespace

@@ -48,5 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, std::size_t size)
     check(text::CompareBytes(text, other) == reference::compareBytes(text, other));
     check(text::CompareBytes(other, text) == reference::compareBytes(other, text));
     check(text::FoldFullWidth(text) == reference::foldFullWidth(text));
+    const std::string terminated = text + '\0';
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto first = static_cast<unsigned char>(terminated[i]);
+        const auto second = static_cast<unsigned char>(terminated[i + 1]);
+        check(text::CharacterLengthAt(text, i) == reference::characterLength(first, second));
+    }
     return 0;
 }

@@ -5,7 +5,8 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$ROOT/build}
 
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-wqy-microhei)
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libxcb1-dev fonts-wqy-microhei
+    qt6-translations-l10n)
 
 # Installs the packages of the arguments that are not installed yet, as root or through sudo.
 install_packages() {

@@ -2,10 +2,11 @@
 
 namespace commands {
 
-void clearPanes(TextPane &left, TextPane &right)
+void clearPanes(TextPane &left, TextPane &right, int32_t &findCursor)
 {
     left.setContext({});
     right.setContext({});
+    findCursor = 0;
 }
 
 } // namespace commands

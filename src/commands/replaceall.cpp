@@ -5,7 +5,7 @@
 namespace commands {
 
 void replaceAll(TextPane &pane, const TextInput &searchBox, const TextInput &replacementBox,
-                Notifier &notifier)
+                int32_t &findCursor, Notifier &notifier)
 {
     const ReplaceResult result =
         replaceAllText(pane.context(), searchBox.content(), replacementBox.content());
@@ -17,6 +17,7 @@ void replaceAll(TextPane &pane, const TextInput &searchBox, const TextInput &rep
         return;
     case ReplaceStatus::Replaced:
         pane.setContext(result.text);
+        findCursor = 0; // the position it held may lie in text that is no longer there
         return;
     }
 }

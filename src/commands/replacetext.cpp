@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/bytes.h"
+
 namespace commands {
 
 namespace {
@@ -16,11 +18,6 @@ constexpr std::size_t none = std::string_view::npos;
 unsigned char byteAt(std::string_view text, std::size_t i)
 {
     return static_cast<unsigned char>(text[i]);
-}
-
-bool isLeadByte(unsigned char c)
-{
-    return c >= 0x80;
 }
 
 unsigned char foldCase(unsigned char c)
@@ -33,13 +30,44 @@ std::string_view cutAtZero(std::string_view text)
     return text.substr(0, text.find('\0'));
 }
 
-// Where a scan stands: how many bytes of the search text end at the latest byte, and whether the
-// next byte is the second byte of a two-byte character. A fresh scan takes its first byte as the
-// first byte of a character.
+// Tells, byte by byte as a text streams past, whether each byte begins a character. How long a
+// character is shows only with its second byte, so a first byte is kept until the next one
+// comes; the text it comes from does not matter. A fresh walk takes its first byte as the first
+// byte of a character.
+class CharacterWalk
+{
+public:
+    bool startsCharacter(unsigned char byte)
+    {
+        if (m_bytesToCome > 0) {
+            --m_bytesToCome;
+            return false;
+        }
+        if (m_firstPending) {
+            m_firstPending = false;
+            const int32_t length = text::CharacterLength(m_first, byte);
+            if (length > 1) {
+                m_bytesToCome = length - 2;
+                return false;
+            }
+        }
+        m_first = byte;
+        m_firstPending = true;
+        return true;
+    }
+
+private:
+    unsigned char m_first = 0;
+    bool m_firstPending = false;
+    int32_t m_bytesToCome = 0; // bytes of the current character after its second byte
+};
+
+// Where a scan stands: how many bytes of the search text end at the latest byte, and where the
+// characters stand.
 struct ScanState
 {
     std::size_t matched = 0;
-    bool secondByte = false;
+    CharacterWalk characters;
 };
 
 // Appends bytes unless the result would pass limit. Capacity grows geometrically but never past
@@ -81,10 +109,14 @@ public:
         }
 
         // After a replacement the next search starts on the character after its first one, or
-        // on the removed occurrence itself when the replacement is empty.
-        m_resume = replacement.empty() ? 0 : isLeadByte(byteAt(replacement, 0)) ? 2 : 1;
-        if (m_resume < replacement.size())
-            scanReplacement();
+        // on the removed occurrence itself when the replacement is empty. A replacement of two
+        // bytes or more decides the length of its first character alone.
+        if (replacement.size() >= 2) {
+            m_resume = static_cast<std::size_t>(
+                text::CharacterLength(byteAt(replacement, 0), byteAt(replacement, 1)));
+            if (m_resume < replacement.size())
+                scanReplacement();
+        }
     }
 
     // True when an occurrence lies inside the replacement, where each search begins: the search
@@ -92,8 +124,16 @@ public:
     // answers a position).
     bool repeatsForever() const { return m_repeats; }
 
-    // How far past the start of a replacement the next search begins.
-    std::size_t resume() const { return m_resume; }
+    // How far past the start of a replacement put in at done (the end of the occurrence it
+    // replaces) the next search begins: the length of its first character, which for a
+    // replacement of a single byte may take bytes of the original text after it.
+    std::size_t resume(std::size_t done) const
+    {
+        if (m_replacement.size() != 1)
+            return m_resume;
+        const unsigned char next = done < m_original.size() ? byteAt(m_original, done) : 0;
+        return static_cast<std::size_t>(text::CharacterLength(byteAt(m_replacement, 0), next));
+    }
 
     // The scan state at the end of the replacement, searched from resume() on.
     ScanState afterReplacement() const { return m_afterReplacement; }
@@ -107,8 +147,7 @@ public:
         const std::size_t n = m_pattern.size();
         for (std::size_t i = from; i < m_original.size(); ++i) {
             const unsigned char c = byteAt(m_original, i);
-            const bool starts = !state.secondByte;
-            state.secondByte = starts && isLeadByte(c);
+            const bool starts = state.characters.startsCharacter(c);
             // Each byte is scanned once, so a slot is only read back while its byte is one of
             // the last n scanned in this pass.
             m_startsCharacter[i % n] = starts;
@@ -147,8 +186,7 @@ private:
         ScanState state;
         for (std::size_t i = m_resume; i < m_replacement.size(); ++i) {
             const unsigned char c = byteAt(m_replacement, i);
-            const bool starts = !state.secondByte;
-            state.secondByte = starts && isLeadByte(c);
+            const bool starts = state.characters.startsCharacter(c);
             m_replacementStarts[i] = starts;
             state.matched = step(state.matched, c);
             if (state.matched == n) {
@@ -168,7 +206,7 @@ private:
     std::vector<std::size_t> m_fallback; // the longest proper border of each prefix
     std::vector<bool> m_startsCharacter; // ring over the last bytes scanned
     std::vector<bool> m_replacementStarts;
-    std::size_t m_resume = 0;
+    std::size_t m_resume = 0; // for a replacement of two bytes or more
     bool m_repeats = false;
     ScanState m_afterReplacement;
 };
@@ -224,10 +262,10 @@ ReplaceResult replaceAllText(std::string_view text, std::string_view search,
             // Each occurrence once: the next search starts fresh right after this one.
             from = done;
             state = ScanState{};
-        } else if (scanner.resume() >= replacement.size()) {
-            // The search starts at or after the end of the replacement (a single first byte of
-            // a two-byte character takes the original byte after it as its second byte).
-            from = done + (scanner.resume() - replacement.size());
+        } else if (const std::size_t resume = scanner.resume(done); resume >= replacement.size()) {
+            // The search starts at or after the end of the replacement (a first character the
+            // replacement only begins takes original bytes after it as its others).
+            from = done + (resume - replacement.size());
             state = ScanState{};
         } else {
             from = done;

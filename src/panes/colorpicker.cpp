@@ -1,5 +1,6 @@
 #include "panes/colorpicker.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -22,12 +23,16 @@ ColorPicker::ColorPicker(QWidget *parent, quint32 color, bool allowTransparent)
     setFocusPolicy(Qt::StrongFocus);
     connect(m_popup, &ColorPopup::colorAccepted, this, &ColorPicker::takeColor);
     connect(m_popup, &ColorPopup::finished, this, &ColorPicker::popupFinished);
+    // A press that began on another control of the window sends its release there; the picker
+    // watches for such releases over itself.
+    qApp->installEventFilter(this);
 }
 
 ColorPicker::~ColorPicker()
 {
     // The popup dies with the picker's QWidget part; nothing of it may reach this class then.
     disconnect(m_popup, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
 }
 
 QSize ColorPicker::sizeHint() const
@@ -88,6 +93,29 @@ void ColorPicker::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         openPopup();
+}
+
+bool ColorPicker::isReleaseOverPicker(QObject *receiver, const QMouseEvent &release) const
+{
+    if (release.button() != Qt::LeftButton || receiver == this || !isVisible() || !isEnabled())
+        return false;
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    if (!widget || widget->window() != window())
+        return false;
+    const QPoint global = release.globalPosition().toPoint();
+    if (!rect().contains(mapFromGlobal(global)))
+        return false;
+    // Only where nothing of the window lies above the picker.
+    QWidget *top = window()->childAt(window()->mapFromGlobal(global));
+    return top == this || isAncestorOf(top);
+}
+
+bool ColorPicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        isReleaseOverPicker(watched, *static_cast<QMouseEvent *>(event)))
+        openPopup();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ColorPicker::openPopup()

@@ -1,8 +1,9 @@
 #pragma once
 
 // A button-like control that shows a colour swatch and a drop-down arrow. Releasing the left
-// mouse button over it opens its palette popup; every colour accepted there is stored and
-// announced with colorChosen, also when it equals the colour already held.
+// mouse button over it opens its palette popup, wherever in its window the press began; every
+// colour accepted there is stored and announced with colorChosen, also when it equals the colour
+// already held.
 
 #include <QWidget>
 
@@ -35,9 +36,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void openPopup();
+    bool isReleaseOverPicker(QObject *receiver, const QMouseEvent &release) const;
     void takeColor(quint32 color);
     void popupFinished();
     QRect arrowRect() const;

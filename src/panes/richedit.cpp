@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -19,61 +20,16 @@
 
 #include "panes/bytemap.h"
 #include "panes/charformat.h"
+#include "panes/paragraphs.h"
+#include "panes/protectedtext.h"
 #include "panes/textformat.h"
 #include "text/codepage.h"
 
 namespace {
 
-// Longest run of characters without a break opportunity that the pane still wraps at word
-// boundaries. Qt's word wrap is quadratic in such a run, so beyond it lines wrap anywhere.
-constexpr qsizetype kLongestWordForWordWrap = 4096;
-
-// Shortest stretch of marks, in characters, whose layout is redone while the pane is idle.
+// Shortest stretch of marks or pasted text, in characters, whose layout is done while the pane
+// is idle.
 constexpr int kShortestDeferredSpan = 16 * 1024;
-
-// A long text is held in paragraphs of some thousand characters, not one per line: the document
-// and its layout spend several hundred bytes on every paragraph.
-constexpr qsizetype kShortestGroupedText = 256 * 1024;
-constexpr qsizetype kShortestParagraph = 4096;
-
-// Turns the line breaks of a long text into line separators, but for the first break after
-// every kShortestParagraph characters. The pane shows a line separator as a line break and reads
-// it back as one. Carriage returns and paragraph separators stay paragraph breaks, as the
-// document makes them.
-void groupLines(QString &text)
-{
-    if (text.size() < kShortestGroupedText)
-        return;
-    qsizetype paragraphStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].unicode();
-        if (ch == u'\r' || ch == QChar::ParagraphSeparator) {
-            paragraphStart = i + 1;
-        } else if (ch == u'\n' && (i == 0 || text[i - 1] != u'\r')) {
-            if (i - paragraphStart < kShortestParagraph)
-                text[i] = QChar::LineSeparator;
-            else
-                paragraphStart = i + 1;
-        }
-    }
-}
-
-bool breaksWords(QChar ch)
-{
-    // Spaces, line breaks and the CJK ranges, where lines may break between characters.
-    return ch.isSpace() || ch.unicode() >= 0x2E80;
-}
-
-qsizetype longestUnbrokenRun(QStringView text)
-{
-    qsizetype longest = 0;
-    qsizetype run = 0;
-    for (QChar ch : text) {
-        run = breaksWords(ch) ? 0 : run + 1;
-        longest = std::max(longest, run);
-    }
-    return longest;
-}
 
 // The first local file among dropped URLs; empty when none is a local file.
 QString droppedFile(const QMimeData *source)
@@ -92,6 +48,22 @@ bool isProtected(const QTextCharFormat &format)
     return format.property(textformat::ProtectedProperty).toBool();
 }
 
+// Whether a character in the document positions [from, to) is protected. Walks the fragments:
+// a cursor moved over every position would ask the layout for its x position at each.
+bool anyProtected(const QTextDocument &document, int from, int to)
+{
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() < to && fragment.position() + fragment.length() > from &&
+                isProtected(fragment.charFormat()))
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
@@ -99,6 +71,9 @@ RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
     setAcceptRichText(false); // pasted and dropped text comes in as plain text
     setTabChangesFocus(true);
     setLineWrapMode(QTextEdit::WidgetWidth);
+    // Word wrap, falling back to a break anywhere in a word wider than the pane. It is quadratic
+    // in a run without a break opportunity, but no paragraph is long enough for that to show.
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFrameShape(QFrame::StyledPanel);
@@ -108,7 +83,7 @@ RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
 
     connect(document(), &QTextDocument::contentsChange, this, [this] {
         if (!m_formatting)
-            m_bytes.reset();
+            m_text.reset();
     });
 
     m_hiddenSelection = textCursor();
@@ -121,17 +96,24 @@ QFont RichEdit::defaultFont()
     return font;
 }
 
+const RichEdit::CodePageText &RichEdit::codePageText() const
+{
+    if (!m_text) {
+        paragraphs::PlainText plain = paragraphs::plainText(*document());
+        m_text = CodePageText{text::toCodePage(plain.text), std::move(plain.softBreaks)};
+    }
+    return *m_text;
+}
+
 const std::string &RichEdit::bytes() const
 {
-    if (!m_bytes) {
-        QString raw = document()->toRawText();
-        // The document separates paragraphs with U+2029 and soft breaks with U+2028; both read
-        // as a line break, one character for one byte.
-        raw.replace(QChar::ParagraphSeparator, u'\n');
-        raw.replace(QChar::LineSeparator, u'\n');
-        m_bytes = text::toCodePage(raw);
-    }
-    return *m_bytes;
+    return codePageText().bytes;
+}
+
+ByteMap RichEdit::byteMap() const
+{
+    const CodePageText &text = codePageText();
+    return ByteMap(text.bytes, text.softBreaks);
 }
 
 std::string RichEdit::context() const
@@ -143,13 +125,10 @@ void RichEdit::setContext(std::string_view text)
 {
     // Every byte given is written, a zero byte included, so no text is lost on the way back.
     QString content = text::fromCodePage(text);
-    // The wrap mode is settled before the text goes in, so the text is laid out once, and
-    // never with the wrap that is quadratic in a long unbroken line.
-    updateWrapMode(content);
     // A text too tall for the pane gets its scroll bar before it goes in, so it is laid out once,
     // at the width left beside the bar, rather than again when the bar appears.
     const bool barFirst = needsScrollBar(content);
-    groupLines(content);
+    paragraphs::groupLines(content);
     if (barFirst)
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QTextCursor cursor(document());
@@ -159,6 +138,7 @@ void RichEdit::setContext(std::string_view text)
     cursor.setBlockFormat(QTextBlockFormat());
     cursor.setBlockCharFormat(QTextCharFormat());
     cursor.insertText(content, QTextCharFormat());
+    paragraphs::cutLongParagraphs(cursor, 0, cursor.position());
     cursor.endEditBlock();
     if (barFirst)
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded); // kept: the text needs it
@@ -176,15 +156,6 @@ bool RichEdit::needsScrollBar(QStringView text) const
     return lines * QFontMetricsF(document()->defaultFont()).lineSpacing() > viewport()->height();
 }
 
-void RichEdit::updateWrapMode(QStringView text)
-{
-    const auto mode = longestUnbrokenRun(text) > kLongestWordForWordWrap
-                          ? QTextOption::WrapAnywhere
-                          : QTextOption::WrapAtWordBoundaryOrAnywhere;
-    if (wordWrapMode() != mode)
-        setWordWrapMode(mode);
-}
-
 QTextCursor RichEdit::selectionCursor() const
 {
     return m_hiddenSelection ? *m_hiddenSelection : textCursor();
@@ -200,7 +171,7 @@ void RichEdit::setSelectionCursor(const QTextCursor &cursor)
 
 void RichEdit::selectBytes(int64_t start, int64_t end)
 {
-    ByteMap map(bytes());
+    ByteMap map = byteMap();
     const int from = map.charStartAt(start);
     const int to = end > start ? map.charEndAt(end - 1) : from;
     QTextCursor cursor(document());
@@ -235,14 +206,14 @@ void RichEdit::setSelLength(int32_t length)
 
 int32_t RichEdit::selStart() const
 {
-    ByteMap map(bytes());
+    ByteMap map = byteMap();
     return static_cast<int32_t>(map.byteOffsetAt(selectionCursor().selectionStart()));
 }
 
 int32_t RichEdit::selLength() const
 {
     const QTextCursor cursor = selectionCursor();
-    ByteMap map(bytes());
+    ByteMap map = byteMap();
     const int64_t start = map.byteOffsetAt(cursor.selectionStart());
     return static_cast<int32_t>(map.byteOffsetAt(cursor.selectionEnd()) - start);
 }
@@ -387,7 +358,7 @@ void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharForm
 {
     std::vector<std::pair<int, int>> spans; // document positions, end excluded
     spans.reserve(ranges.size());
-    ByteMap map(bytes());
+    ByteMap map = byteMap();
     for (const ByteRange &range : ranges) {
         const int from = map.charStartAt(range.start);
         const int to =
@@ -480,12 +451,7 @@ bool RichEdit::editTouchesProtectedText(const QTextCursor &cursor, int extraBefo
         probe.setPosition(from + 1);
         return before && isProtected(probe.charFormat());
     }
-    for (int position = from + 1; position <= to; ++position) {
-        probe.setPosition(position);
-        if (isProtected(probe.charFormat()))
-            return true;
-    }
-    return false;
+    return anyProtected(*document(), from, to);
 }
 
 void RichEdit::keyPressEvent(QKeyEvent *event)
@@ -511,6 +477,11 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    const ProtectedTextEdit edit(*document());
+    if (!isReadOnly() && editAcrossSoftBreak(event)) {
+        event->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(event);
 }
 
@@ -520,6 +491,7 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *event)
         event->accept();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     QTextEdit::inputMethodEvent(event);
 }
 
@@ -531,33 +503,77 @@ bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
 
 void RichEdit::insertFromMimeData(const QMimeData *source)
 {
-    if (editTouchesProtectedText(textCursor(), 0, 0))
+    if (!source->hasText() || editTouchesProtectedText(textCursor(), 0, 0))
         return;
-    if (source->hasText() && source->text().size() > kLongestWordForWordWrap) {
-        // The pasted text joins the text around it, so the whole of it decides the wrap.
-        updateWrapMode(document()->toRawText() + source->text());
-    }
+    const ProtectedTextEdit edit(*document());
+    QString text = source->text();
+    paragraphs::groupLines(text);
     // A long paste is laid out the way a new text is: the view at once, the rest in steps
     // while the pane is idle. Laid out in one go, 50 MiB froze the window for minutes.
     QTextDocument *document = this->document();
     const QSizeF pageSize = document->pageSize();
-    const bool deferLayout =
-        source->hasText() && !pageSize.isNull() && source->text().size() >= kShortestDeferredSpan;
+    const bool deferLayout = !pageSize.isNull() && text.size() >= kShortestDeferredSpan;
     const int scrolled = verticalScrollBar()->value();
     if (deferLayout)
         document->setPageSize(QSizeF(0, 0));
-    if (source->hasText() && source->text().size() >= kShortestGroupedText) {
-        // A long text is held in paragraphs as setContext holds it.
-        QString text = source->text();
-        groupLines(text);
-        QMimeData grouped;
-        grouped.setText(text);
-        QTextEdit::insertFromMimeData(&grouped);
-    } else {
-        QTextEdit::insertFromMimeData(source);
-    }
+    QTextCursor cursor = textCursor();
+    // One edit block: the paste is one step the user can undo, its paragraphs included.
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const int from = cursor.position();
+    cursor.insertText(text); // in the format of the insertion point, as typing is
+    QTextCursor paragraphCursor(document);
+    paragraphs::hardenBreaks(paragraphCursor, from, cursor.position());
+    paragraphs::cutLongParagraphs(paragraphCursor, from, cursor.position());
+    cursor.endEditBlock();
+    setTextCursor(cursor);
     if (deferLayout)
         resumeLayout(pageSize, scrolled);
+    ensureCursorVisible();
+}
+
+QMimeData *RichEdit::createMimeDataFromSelection() const
+{
+    // The text as the pane reads it: soft breaks left out, every other break a line break.
+    const QTextCursor cursor = textCursor();
+    auto *data = new QMimeData;
+    data->setText(
+        paragraphs::plainText(*document(), cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
+bool RichEdit::editAcrossSoftBreak(const QKeyEvent *event)
+{
+    QTextCursor cursor = textCursor();
+    const QTextBlock block = cursor.block();
+    if (event->matches(QKeySequence::InsertParagraphSeparator)) {
+        // A new paragraph after a soft break would take its format, and so a soft break of
+        // its own: the line break the user typed would read as nothing.
+        if (!paragraphs::startsSoftly(block))
+            return false;
+        QTextBlockFormat format = block.blockFormat();
+        format.clearProperty(paragraphs::SoftBreakProperty);
+        cursor.insertBlock(format, cursor.charFormat());
+    } else if (event->modifiers() & ~Qt::KeypadModifier || cursor.hasSelection()) {
+        return false;
+    } else if (event->key() == Qt::Key_Backspace) {
+        // The user sees no break: Backspace deletes the character before it.
+        if (!cursor.atBlockStart() || block.position() == 0 || !paragraphs::startsSoftly(block))
+            return false;
+        cursor.setPosition(block.position() - 1);
+        cursor.deletePreviousChar();
+    } else if (event->key() == Qt::Key_Delete) {
+        const QTextBlock next = block.next();
+        if (!cursor.atBlockEnd() || !next.isValid() || !paragraphs::startsSoftly(next))
+            return false;
+        cursor.setPosition(next.position());
+        cursor.deleteChar();
+    } else {
+        return false;
+    }
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    return true;
 }
 
 void RichEdit::dropEvent(QDropEvent *event)
@@ -573,6 +589,7 @@ void RichEdit::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
+    const ProtectedTextEdit edit(*document());
     QTextEdit::dropEvent(event);
 }
 
@@ -580,11 +597,45 @@ void RichEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     // The editing menu, followed by the actions the window added to the pane (QWidget::addAction).
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    const QList<QAction *> editing = menu->actions();
     if (!actions().isEmpty()) {
         menu->addSeparator();
         menu->addActions(actions());
     }
-    menu->exec(event->globalPos());
+    ProtectedTextEdit edit(*document());
+    if (!editing.contains(menu->exec(event->globalPos())))
+        edit.dismiss();
+}
+
+void RichEdit::mousePressEvent(QMouseEvent *event)
+{
+    QTextEdit::mousePressEvent(event);
+    m_wordDrag.stop();
+    // A press inside a selection may start dragging it instead.
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+        !textCursor().hasSelection())
+        m_wordDrag.start(textCursor());
+}
+
+void RichEdit::mouseMoveEvent(QMouseEvent *event)
+{
+    // Dragging the selection elsewhere in the pane moves text.
+    std::optional<ProtectedTextEdit> edit;
+    if (event->buttons() & Qt::LeftButton)
+        edit.emplace(*document());
+    QTextEdit::mouseMoveEvent(event);
+    if (event->buttons() & Qt::LeftButton) {
+        if (const std::optional<QTextCursor> words = m_wordDrag.extend(textCursor()))
+            setTextCursor(*words);
+    }
+}
+
+void RichEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_wordDrag.stop();
+    // The middle button pastes the selection of the windowing system.
+    const ProtectedTextEdit edit(*document());
+    QTextEdit::mouseReleaseEvent(event);
 }
 
 ByteRange RichEdit::selection() const
@@ -615,19 +666,24 @@ std::vector<ByteRange> RichEdit::markedRanges() const
             add(next.position() - 1, next.position());
     }
 
+    // A soft break holds no byte: runs on both sides of one are one run.
     std::vector<ByteRange> ranges;
     ranges.reserve(spans.size());
-    ByteMap map(bytes());
+    ByteMap map = byteMap();
     for (const auto &[from, to] : spans) {
-        const int64_t start = map.byteOffsetAt(from);
-        ranges.push_back({int32_t(start), int32_t(map.byteOffsetAt(to) - start)});
+        const int32_t start = int32_t(map.byteOffsetAt(from));
+        const int32_t end = int32_t(map.byteOffsetAt(to));
+        if (!ranges.empty() && ranges.back().start + ranges.back().length == start)
+            ranges.back().length = end - ranges.back().start;
+        else if (start < end)
+            ranges.push_back({start, end - start});
     }
     return ranges;
 }
 
 void RichEdit::scrollToByte(int32_t position)
 {
-    ByteMap map(bytes());
+    ByteMap map = byteMap();
     QTextCursor cursor(document());
     cursor.setPosition(map.charStartAt(std::max(position, 0)));
     const QRect caret = cursorRect(cursor);

@@ -4,11 +4,15 @@
 // positions in bytes of its code-page text.
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "panes/bytemap.h"
 #include "panes/textpane.h"
+#include "panes/worddrag.h"
 
 class RichEdit : public QTextEdit, public TextPane
 {
@@ -56,12 +60,26 @@ protected:
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void dropEvent(QDropEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // The code-page text and the document positions of the soft breaks, which it leaves out.
+    struct CodePageText
+    {
+        std::string bytes;
+        std::vector<int> softBreaks;
+    };
+    const CodePageText &codePageText() const;
     const std::string &bytes() const;
+    ByteMap byteMap() const;
+    // Enter after a soft break, and Backspace or Delete next to one; answers whether it did
+    // the edit.
+    bool editAcrossSoftBreak(const QKeyEvent *event);
     void selectBytes(int64_t start, int64_t end);
     void setSelectionCursor(const QTextCursor &cursor);
-    void updateWrapMode(QStringView text);
     // Gives the document its page size back after a change made without one, keeping the view.
     void resumeLayout(const QSizeF &pageSize, int scrolled);
     bool needsScrollBar(QStringView text) const;
@@ -72,6 +90,7 @@ private:
     // The selection while it is hidden (the pane lacks the focus).
     std::optional<QTextCursor> m_hiddenSelection;
     // The code-page text, kept until the characters change.
-    mutable std::optional<std::string> m_bytes;
+    mutable std::optional<CodePageText> m_text;
     bool m_formatting = false;
+    WordDrag m_wordDrag;
 };

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <new>
 #include <unistd.h>
 
 #include <QApplication>
@@ -11,6 +13,7 @@
 
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
+#include "shell/translations.h"
 #include "text/codepage.h"
 
 namespace lifecycle {
@@ -19,10 +22,12 @@ namespace {
 
 std::atomic<bool> g_commandsEnabled{true};
 std::atomic<bool> g_fatalStarted{false};
+std::atomic<std::size_t> g_refusedBytes{0};
+std::terminate_handler g_previousTerminate = nullptr;
 
 // Memory kept back from start-up so that the error box can still be shown once the heap is
-// exhausted.
-void *g_reserve = std::malloc(1 << 20);
+// exhausted. Never touched, it costs address space only; given back, it is room for the box.
+void *g_reserve = std::malloc(8 << 20);
 
 const char *const kLoadFailed = "载入启动窗口失败";
 
@@ -82,6 +87,40 @@ void startupMessageHandler(QtMsgType type, const QMessageLogContext &context, co
     qt_message_output(type, context, text);
 }
 
+// A std::bad_alloc that no frame catches (or that meets a frame it cannot pass) ends here,
+// before anything is unwound.
+[[noreturn]] void terminateOnUncaught()
+{
+    if (std::exception_ptr uncaught = std::current_exception()) {
+        try {
+            std::rethrow_exception(uncaught);
+        } catch (const std::bad_alloc &) {
+            outOfMemory();
+        } catch (...) {
+        }
+    }
+    if (g_previousTerminate)
+        g_previousTerminate();
+    std::abort();
+}
+
+// Events and slots run inside notify(); memory that runs out in one of them ends the program
+// there, before the exception unwinds into the toolkit's event loop.
+class Application : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc &) {
+            outOfMemory();
+        }
+    }
+};
+
 } // namespace
 
 bool commandsEnabled()
@@ -116,6 +155,31 @@ void allocationFailed(std::size_t bytes)
     fatalError(QString::fromUtf8(message, length));
 }
 
+void noteRefusedAllocation(std::size_t bytes) noexcept
+{
+    g_refusedBytes.store(bytes, std::memory_order_relaxed);
+}
+
+void outOfMemory()
+{
+    const std::size_t bytes = g_refusedBytes.exchange(0);
+    if (bytes > 0)
+        allocationFailed(bytes);
+    // Refused before reaching the allocator (a size past what the address space can hold).
+    if (g_fatalStarted.load())
+        endProcess();
+    std::free(g_reserve);
+    g_reserve = nullptr;
+    fatalError(QStringLiteral("分配内存失败!"));
+}
+
+void catchOutOfMemoryEverywhere()
+{
+    std::terminate_handler previous = std::set_terminate(terminateOnUncaught);
+    if (previous != terminateOnUncaught)
+        g_previousTerminate = previous;
+}
+
 std::unique_ptr<MainWindow> buildMainWindow(AppState &state)
 {
     // The panes and edit boxes read and write their text in the code page.
@@ -126,11 +190,13 @@ std::unique_ptr<MainWindow> buildMainWindow(AppState &state)
 
 int run(int argc, char **argv, const WindowBuilder &build)
 {
+    catchOutOfMemoryEverywhere();
     if (!displayConfigured())
         fatalNoDisplay();
     qInstallMessageHandler(startupMessageHandler);
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     qInstallMessageHandler(nullptr);
+    translations::installToolkitChinese(app);
 
     const commandline::Startup startup = commandline::parse(QCoreApplication::arguments());
     if (startup.exitStatus) {
@@ -143,13 +209,18 @@ int run(int argc, char **argv, const WindowBuilder &build)
     AppState state;
     state.highlight = createHighlightFormat();
 
-    std::unique_ptr<MainWindow> window = build(state);
-    if (!window)
-        fatalError(QString::fromUtf8(kLoadFailed));
-    window->show();
-    window->openFiles(startup.files);
-
-    const int status = app.exec();
+    std::unique_ptr<MainWindow> window;
+    int status = 0;
+    try {
+        window = build(state);
+        if (!window)
+            fatalError(QString::fromUtf8(kLoadFailed));
+        window->show();
+        window->openFiles(startup.files);
+        status = app.exec();
+    } catch (const std::bad_alloc &) {
+        outOfMemory();
+    }
 
     g_commandsEnabled = false;
     window.reset();

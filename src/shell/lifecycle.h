@@ -38,4 +38,16 @@ bool commandsEnabled();
 // exhausted.
 [[noreturn]] void allocationFailed(std::size_t bytes);
 
+// Notes the size of a request the C library's allocator refused. The request's owner may cope
+// with that; if it gives up instead (a Qt container throws std::bad_alloc), the fatal error
+// names this size. Safe to call from inside the allocator.
+void noteRefusedAllocation(std::size_t bytes) noexcept;
+
+// The fatal error for memory that ran out somewhere below a std::bad_alloc: names the size of
+// the last refused request when one was noted.
+[[noreturn]] void outOfMemory();
+
+// Sends every std::bad_alloc that nothing catches, from any frame, to outOfMemory().
+void catchOutOfMemoryEverywhere();
+
 } // namespace lifecycle

@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QKeyEvent>
 
+#include "commands/alignedcompare.h"
 #include "commands/clearpanes.h"
 #include "commands/compare.h"
 #include "commands/differences.h"
@@ -20,7 +22,9 @@
 #include "panes/editbox.h"
 #include "panes/richedit.h"
 #include "shell/filedialogs.h"
+#include "shell/fixedframe.h"
 #include "shell/lifecycle.h"
+#include "shell/pushbutton.h"
 #include "text/infobox.h"
 
 namespace {
@@ -73,17 +77,15 @@ QLabel *makeLabel(QWidget *parent, const char *name, const char *text, Qt::Align
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(palette);
+    // A label paints the window's face colour over what lies under it (标签5 over 编辑框1).
+    label->setAutoFillBackground(true);
     return label;
 }
 
 QPushButton *makeButton(QWidget *parent, const char *name, const char *text, QRect rect)
 {
-    auto *button = place(new QPushButton(QString::fromUtf8(text), parent), name, rect.x(), rect.y(),
-                         rect.width(), rect.height());
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    button->setFocusPolicy(Qt::StrongFocus);
-    return button;
+    return place(new PushButton(QString::fromUtf8(text), parent), name, rect.x(), rect.y(),
+                 rect.width(), rect.height());
 }
 
 } // namespace
@@ -97,6 +99,7 @@ MainWindow::MainWindow(AppState &state, QWidget *parent)
     bindEvents();
     setupFiles();
     setupNavigation();
+    setupAlignedCompare();
 }
 
 MainWindow::~MainWindow() = default;
@@ -179,6 +182,13 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
+void MainWindow::showEvent(QShowEvent *event)
+{
+    // Before the native window is mapped, so the window manager reads the fixed frame.
+    fixedframe::announceToWindowManager(*this);
+    QWidget::showEvent(event);
+}
+
 void MainWindow::bindEvents()
 {
     // A control event reaches its command only while the program runs normally.
@@ -194,6 +204,8 @@ void MainWindow::bindEvents()
     bind(m_replaceButton, &QPushButton::clicked, &MainWindow::replaceAllOccurrences);
     bind(m_sizeList, &ComboBox::itemChosen, &MainWindow::takeFontSize);
     bind(m_colorPicker, &ColorPicker::colorChosen, &MainWindow::takeFontColor);
+    // A new search text is searched from the top.
+    connect(m_searchBox, &QLineEdit::textChanged, this, [this] { m_state.findCursor = 0; });
 }
 
 void MainWindow::compareTexts()
@@ -202,9 +214,60 @@ void MainWindow::compareTexts()
     commands::compare(*m_leftPane, *m_rightPane, *m_state.highlight);
 }
 
+void MainWindow::setupAlignedCompare()
+{
+    const auto runWhenEnabled = [this](void (MainWindow::*command)()) {
+        return [this, command] {
+            if (lifecycle::commandsEnabled())
+                (this->*command)();
+        };
+    };
+
+    // F7 belongs to this one window-level action, so it is never ambiguous; the menus only
+    // name it in their text.
+    m_alignedCompareAction = new QAction(QStringLiteral("对齐比较"), this);
+    m_alignedCompareAction->setObjectName(QStringLiteral("alignedCompareAction"));
+    m_alignedCompareAction->setShortcut(QKeySequence(Qt::Key_F7));
+    m_alignedCompareAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_alignedCompareAction);
+    connect(m_alignedCompareAction, &QAction::triggered, this,
+            runWhenEnabled(&MainWindow::alignedCompareTexts));
+
+    // The panes' context menus list the actions added to the pane.
+    for (RichEdit *pane : {m_leftPane, m_rightPane}) {
+        auto *action = new QAction(QStringLiteral("对齐比较 (F7)"), pane);
+        action->setObjectName(QStringLiteral("paneAlignedCompareAction"));
+        pane->addAction(action);
+        connect(action, &QAction::triggered, this,
+                runWhenEnabled(&MainWindow::alignedCompareTexts));
+    }
+
+    // A right-click on Compare offers both kinds of comparison; a click stays Compare.
+    m_compareMenu = new QMenu(this);
+    m_compareMenu->setObjectName(QStringLiteral("compareMenu"));
+    QAction *byPosition = m_compareMenu->addAction(QStringLiteral("按位置比较"));
+    byPosition->setObjectName(QStringLiteral("positionCompareAction"));
+    connect(byPosition, &QAction::triggered, this, runWhenEnabled(&MainWindow::compareTexts));
+    QAction *aligned = m_compareMenu->addAction(QStringLiteral("对齐比较"));
+    aligned->setObjectName(QStringLiteral("menuAlignedCompareAction"));
+    connect(aligned, &QAction::triggered, this, runWhenEnabled(&MainWindow::alignedCompareTexts));
+    m_compareButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_compareButton, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &position) {
+                m_compareMenu->popup(m_compareButton->mapToGlobal(position));
+            });
+}
+
+void MainWindow::alignedCompareTexts()
+{
+    // F8 then takes the other pane to the aligned place.
+    m_navigator->setAlignedHunks(
+        commands::alignedCompare(*m_leftPane, *m_rightPane, *m_state.highlight));
+}
+
 void MainWindow::clearTexts()
 {
-    commands::clearPanes(*m_leftPane, *m_rightPane);
+    commands::clearPanes(*m_leftPane, *m_rightPane, m_state.findCursor);
 }
 
 void MainWindow::findNextOccurrence()
@@ -215,7 +278,8 @@ void MainWindow::findNextOccurrence()
 
 void MainWindow::replaceAllOccurrences()
 {
-    commands::replaceAll(*m_leftPane, *m_searchBox, *m_replacementBox, *m_notifier);
+    commands::replaceAll(*m_leftPane, *m_searchBox, *m_replacementBox, m_state.findCursor,
+                         *m_notifier);
 }
 
 void MainWindow::takeFontSize()

@@ -11,7 +11,9 @@
 #include "commands/filecommands.h"
 #include "shell/appstate.h"
 
+class QAction;
 class QLabel;
+class QMenu;
 class QPushButton;
 class ColorPicker;
 class ComboBox;
@@ -53,6 +55,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void setupWindow();
@@ -61,8 +64,10 @@ private:
     void bindEvents();
     void setupFiles();
     void setupNavigation();
+    void setupAlignedCompare();
 
     void compareTexts();
+    void alignedCompareTexts();
     void clearTexts();
     void findNextOccurrence();
     void replaceAllOccurrences();
@@ -91,4 +96,6 @@ private:
     std::unique_ptr<commands::DifferenceNavigator> m_navigator;
     // The pane F8 moves in: the one that has, or last had, the focus.
     const RichEdit *m_navigatedPane = nullptr;
+    QAction *m_alignedCompareAction = nullptr;
+    QMenu *m_compareMenu = nullptr;
 };

@@ -12,9 +12,12 @@ namespace {
 
 using Index = std::ptrdiff_t;
 
-// A text ends at its first zero byte; nothing after it is looked at.
+// A text ends at its first zero byte; nothing after it is looked at. The empty view may have no
+// storage at all, and memchr must not be handed a null pointer.
 std::string_view cut(std::string_view text)
 {
+    if (text.empty())
+        return text;
     const void *zero = std::memchr(text.data(), 0, text.size());
     if (zero == nullptr)
         return text;
@@ -24,11 +27,6 @@ std::string_view cut(std::string_view text)
 unsigned char byteAt(std::string_view text, Index i)
 {
     return static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
-}
-
-bool isLeadByte(unsigned char c)
-{
-    return c >= 0x80;
 }
 
 // The byte comparisons of FindBytes: as they are, or with the ASCII capitals folded to small
@@ -213,13 +211,12 @@ int32_t FindBytes(std::string_view text, std::string_view search, int32_t start,
 
     // A match counts only where a character starts, counting characters from the start
     // position on. The boundaries are walked once, in step with the occurrences the matcher
-    // offers, so the whole search stays linear. A first byte at the very end steps past the end.
+    // offers, so the whole search stays linear. A character cut short by the end steps past it.
     const std::string_view rest = text.substr(static_cast<std::size_t>(offset));
-    const Index restLength = static_cast<Index>(rest.size());
     Index boundary = 0;
     auto startsCharacter = [&](Index at) {
         while (boundary < at)
-            boundary += isLeadByte(byteAt(rest, boundary)) && boundary + 1 < restLength ? 2 : 1;
+            boundary += CharacterLengthAt(rest, static_cast<std::size_t>(boundary));
         return boundary == at;
     };
 
@@ -269,14 +266,20 @@ std::string FoldFullWidth(std::string_view text)
     result.reserve(text.size());
     const std::size_t length = text.size();
     for (std::size_t i = 0; i < length;) {
-        const auto first = static_cast<unsigned char>(text[i]);
-        if (!isLeadByte(first)) {
-            result.push_back(static_cast<char>(first));
+        const auto characterLength = static_cast<std::size_t>(CharacterLengthAt(text, i));
+        if (characterLength == 1) {
+            result.push_back(text[i]);
             ++i;
             continue;
         }
-        if (i + 1 == length)
-            break; // a first byte with nothing after it ends the text
+        if (characterLength > length - i)
+            break; // a character cut short by the end of the text ends it
+        if (characterLength == 4) {
+            result.append(text.substr(i, 4)); // no four-byte character folds
+            i += 4;
+            continue;
+        }
+        const auto first = static_cast<unsigned char>(text[i]);
         const auto second = static_cast<unsigned char>(text[i + 1]);
         i += 2;
         // GBK byte values, fixed whatever the code page: row A3 holds the full-width forms of

@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "text/bytes.h"
+
 namespace text {
 
 namespace {
@@ -58,21 +60,18 @@ QString fromCodePage(std::string_view bytes)
 
 CodePageChar codePageCharAt(std::string_view bytes, std::size_t offset)
 {
-    const auto byteAt = [&](std::size_t i) {
-        return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u;
-    };
-    const unsigned lead = byteAt(offset);
-    if (lead < 0x81 || lead == 0xFF)
+    const auto lead = offset < bytes.size() ? static_cast<unsigned char>(bytes[offset]) : 0u;
+    const int32_t length = CharacterLengthAt(bytes, offset);
+    // The converter reads 0x80 and 0xFF, which begin no character of the code page, as single
+    // bytes, and so does it read a first byte at the very end.
+    if (length == 1 || lead == 0x80 || lead == 0xFF || offset + 1 >= bytes.size())
         return {1, 1};
-    const unsigned second = byteAt(offset + 1);
-    if (second >= 0x30 && second <= 0x39 && offset + 3 < bytes.size()) {
+    if (length == 4 && offset + 3 < bytes.size()) {
         // Four-byte sequences from lead 0x90 on encode the characters beyond the BMP, which a
         // QString holds as a surrogate pair.
         return {4, lead >= 0x90 ? 2 : 1};
     }
-    if (offset + 1 < bytes.size())
-        return {2, 1};
-    return {1, 1};
+    return {2, 1};
 }
 
 } // namespace text

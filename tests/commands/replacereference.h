@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "../text/bytesreference.h"
 #include "text/bytes.h"
 
 namespace reference {
@@ -27,8 +28,8 @@ inline std::string_view searchedPart(std::string_view text)
 }
 
 // Replace all as a loop: search from s ignoring case, replace the match, and search again from
-// the match (empty replacement), one byte after it (replacement starting below 0x80) or two
-// bytes after it (replacement starting with a first byte).
+// the match (empty replacement) or from the character after the first character of the text
+// there, which begins with the replacement: 1, 2 or 4 bytes on.
 inline LoopOutcome replaceLoop(std::string_view text, std::string_view search,
                                std::string_view replacement, int maxPasses)
 {
@@ -51,12 +52,14 @@ inline LoopOutcome replaceLoop(std::string_view text, std::string_view search,
         }
         ++outcome.passes;
         t = text::ReplaceBytes(t, r, n, replacement);
-        if (text::ByteLength(replacement) == 0)
+        if (text::ByteLength(replacement) == 0) {
             s = r;
-        else if (static_cast<unsigned char>(replacement[0]) < 0x80)
-            s = r + 1;
-        else
-            s = r + 2;
+        } else {
+            // t is a std::string: the byte after its last one reads as 0.
+            const auto at = static_cast<std::size_t>(r - 1);
+            s = r + characterLength(static_cast<unsigned char>(t[at]),
+                                    static_cast<unsigned char>(t[at + 1]));
+        }
     }
     outcome.result = t + std::string(kept);
     return outcome;
@@ -66,10 +69,12 @@ inline LoopOutcome replaceLoop(std::string_view text, std::string_view search,
 // loop's next search begins.
 inline bool occursInReplacement(std::string_view search, std::string_view replacement)
 {
-    if (text::ByteLength(search) == 0 || text::ByteLength(replacement) == 0)
+    const std::string r = terminated(replacement);
+    if (text::ByteLength(search) == 0 || r.empty())
         return false;
-    const int32_t k = static_cast<unsigned char>(replacement[0]) < 0x80 ? 2 : 3;
-    return text::FindBytes(replacement, search, k, true) != -1;
+    const int32_t k =
+        1 + characterLength(static_cast<unsigned char>(r[0]), static_cast<unsigned char>(r[1]));
+    return text::FindBytes(r, search, k, true) != -1;
 }
 
 // Each occurrence in the text replaced once, left to right, the next search starting right after

@@ -31,6 +31,7 @@ private slots:
     void differingRangesFollowTheByteWalk_data();
     void differingRangesFollowTheByteWalk();
     void leavesLastPositionSelected();
+    void leftPrefixMarksTheRightPaneOnly();
     void equalTextsLeaveSelectionsAlone();
     void secondRunChangesNothing();
     void newSizeAndColourReachOnlyDifferences();
@@ -62,7 +63,7 @@ void CompareTest::marksDifferingPositions_data()
     QTest::newRow("empty left") << ""
                                 << "abc"
                                 << ""
-                                << "...";
+                                << "^^^";
     QTest::newRow("third letter") << "abcd"
                                   << "abXd"
                                   << "..^."
@@ -74,7 +75,19 @@ void CompareTest::marksDifferingPositions_data()
     QTest::newRow("right longer") << "abc"
                                   << "abcdef"
                                   << "..."
-                                  << "......";
+                                  << "...^^^";
+    QTest::newRow("right longer after a difference") << "aX"
+                                                     << "abcd"
+                                                     << ".^"
+                                                     << ".^^^";
+    QTest::newRow("right longer by an emoji") << "a"
+                                              << "a😀"
+                                              << "."
+                                              << ".^^";
+    QTest::newRow("right longer by a line") << "ab"
+                                            << "ab\ncd"
+                                            << ".."
+                                            << "..^^^";
     QTest::newRow("case only") << "aBcD"
                                << "abcd"
                                << ".^.^"
@@ -103,6 +116,10 @@ void CompareTest::marksDifferingPositions_data()
                                            << "ab较"
                                            << "^."
                                            << "^^.";
+    QTest::newRow("emoji against rare Han") << "😀a"
+                                            << "𠀀a"
+                                            << "^^."
+                                            << "^^.";
 }
 
 void CompareTest::marksDifferingPositions()
@@ -119,32 +136,49 @@ void CompareTest::differingRangesFollowTheByteWalk_data()
 {
     QTest::addColumn<QByteArray>("left");
     QTest::addColumn<QByteArray>("right");
-    QTest::addColumn<QList<int>>("ranges"); // start, length pairs
+    QTest::addColumn<QList<int>>("leftRanges"); // start, length pairs
+    QTest::addColumn<QList<int>>("rightRanges");
 
-    QTest::newRow("none") << QByteArray("abc") << QByteArray("abc") << QList<int>{};
+    QTest::newRow("none") << QByteArray("abc") << QByteArray("abc") << QList<int>{} << QList<int>{};
     QTest::newRow("runs merge") << QByteArray("abcdef") << QByteArray("aXYdeZ")
-                                << QList<int>{1, 2, 5, 1};
-    QTest::newRow("tail of left") << QByteArray("abcd") << QByteArray("abX") << QList<int>{2, 2};
-    QTest::newRow("right beyond left ignored")
-        << QByteArray("ab") << QByteArray("abcd") << QList<int>{};
+                                << QList<int>{1, 2, 5, 1} << QList<int>{1, 2, 5, 1};
+    QTest::newRow("tail of left") << QByteArray("abcd") << QByteArray("abX") << QList<int>{2, 2}
+                                  << QList<int>{2, 2};
+    QTest::newRow("right beyond left")
+        << QByteArray("ab") << QByteArray("abcd") << QList<int>{} << QList<int>{2, 2};
+    QTest::newRow("right beyond left joins a difference")
+        << QByteArray("aX") << QByteArray("abcd") << QList<int>{1, 1} << QList<int>{1, 3};
+    QTest::newRow("right beyond left after an equal byte")
+        << QByteArray("Xb") << QByteArray("abcd") << QList<int>{0, 1} << QList<int>{0, 1, 2, 2};
     QTest::newRow("zero byte ends the left text")
-        << QByteArray("ab\0cd", 5) << QByteArray("abXYZ") << QList<int>{2, 3};
+        << QByteArray("ab\0cd", 5) << QByteArray("abXYZ") << QList<int>{2, 3} << QList<int>{2, 3};
+    QTest::newRow("zero byte ends the left text, right longer")
+        << QByteArray("a\0c", 3) << QByteArray("abcdef") << QList<int>{1, 2} << QList<int>{1, 5};
+    QTest::newRow("zero byte ends the right text")
+        << QByteArray("ab") << QByteArray("ab\0cd", 5) << QList<int>{} << QList<int>{};
     QTest::newRow("zero byte in both")
-        << QByteArray("a\0c", 3) << QByteArray("a\0d", 3) << QList<int>{};
-    QTest::newRow("empty left") << QByteArray() << QByteArray("abc") << QList<int>{};
+        << QByteArray("a\0c", 3) << QByteArray("a\0d", 3) << QList<int>{} << QList<int>{};
+    QTest::newRow("empty left") << QByteArray() << QByteArray("abc") << QList<int>{}
+                                << QList<int>{0, 3};
+    QTest::newRow("both empty") << QByteArray() << QByteArray() << QList<int>{} << QList<int>{};
 }
 
 void CompareTest::differingRangesFollowTheByteWalk()
 {
     QFETCH(QByteArray, left);
     QFETCH(QByteArray, right);
-    QFETCH(QList<int>, ranges);
-    std::vector<ByteRange> expected;
-    for (qsizetype i = 0; i + 1 < ranges.size(); i += 2)
-        expected.push_back({ranges[i], ranges[i + 1]});
-    const auto actual = commands::differingRanges(std::string_view(left.data(), left.size()),
-                                                  std::string_view(right.data(), right.size()));
-    QVERIFY(actual == expected);
+    const auto toRanges = [](const QList<int> &pairs) {
+        std::vector<ByteRange> ranges;
+        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+            ranges.push_back({pairs[i], pairs[i + 1]});
+        return ranges;
+    };
+    const commands::Differences actual = commands::differingRanges(
+        std::string_view(left.data(), left.size()), std::string_view(right.data(), right.size()));
+    QFETCH(QList<int>, leftRanges);
+    QFETCH(QList<int>, rightRanges);
+    QVERIFY(actual.left == toRanges(leftRanges));
+    QVERIFY(actual.right == toRanges(rightRanges));
 }
 
 void CompareTest::leavesLastPositionSelected()
@@ -166,6 +200,31 @@ void CompareTest::leavesLastPositionSelected()
     QCOMPARE(int(m_right->selStart()), 3);
     QCOMPARE(int(m_right->selLength()), 0);
     QCOMPARE(underlineMask(*m_right), QStringLiteral("..."));
+
+    // Each pane ends on its own last marked character: the right one beyond the left text.
+    load(QStringLiteral("abcd"), QStringLiteral("aXcdef"));
+    compare();
+    QCOMPARE(int(m_left->selStart()), 1);
+    QCOMPARE(int(m_left->selLength()), 1);
+    QCOMPARE(int(m_right->selStart()), 5);
+    QCOMPARE(int(m_right->selLength()), 1);
+}
+
+void CompareTest::leftPrefixMarksTheRightPaneOnly()
+{
+    load(QStringLiteral("abc"), QStringLiteral("abc中😀"));
+    m_left->setSelStart(1);
+    m_left->setSelLength(1);
+    compare();
+    QCOMPARE(underlineMask(*m_left), QStringLiteral("..."));
+    QCOMPARE(underlineMask(*m_right), QStringLiteral("...^^^"));
+    QCOMPARE(int(m_left->selStart()), 1);
+    QCOMPARE(int(m_left->selLength()), 1);
+    // The last marked character is the emoji, bytes 6-9.
+    QCOMPARE(int(m_right->storedStart()), 8);
+    QCOMPARE(int(m_right->selStart()), 5);
+    QCOMPARE(int(m_right->selLength()), 4);
+    QCOMPARE(m_highlight->Effects, CharFormat::Underline);
 }
 
 void CompareTest::equalTextsLeaveSelectionsAlone()

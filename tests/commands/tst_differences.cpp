@@ -10,6 +10,7 @@
 #include "commands/differences.h"
 #include "panes/bytemap.h"
 #include "panes/charformat.h"
+#include "panes/paragraphs.h"
 #include "panes/richedit.h"
 #include "text/codepage.h"
 
@@ -61,7 +62,8 @@ int32_t lineStart(const std::string &text, int line)
 bool showsByte(RichEdit &pane, int32_t byte)
 {
     const std::string text = pane.context();
-    ByteMap map(text);
+    const std::vector<int> softBreaks = paragraphs::plainText(*pane.document()).softBreaks;
+    ByteMap map(text, softBreaks);
     QTextCursor cursor(pane.document());
     cursor.setPosition(map.charStartAt(byte));
     const QRect caret = pane.cursorRect(cursor);
@@ -282,15 +284,14 @@ void TestDifferences::movesInTheRightPane()
     load(left, right);
     const ByteRange changed{lineStart(left, 30) + 5, 4};
     const ByteRange tail{int32_t(left.size()), int32_t(right.size() - left.size())};
-    // Compare marks what differs within the left text's length.
-    QCOMPARE(m_right->markedRanges(), (Runs{changed}));
+    // Compare marks the right text's bytes beyond the left text in the right pane.
+    QCOMPARE(m_right->markedRanges(), (Runs{changed, tail}));
 
-    moveAndCheck(Side::Right, Direction::Previous, changed, changed.start);
-    // Marks made by hand past the left text: the left pane goes to its end.
-    m_highlight.Effects = CharFormat::Underline;
-    m_right->applyCharFormat(std::vector<ByteRange>{tail}, m_highlight);
-    moveAndCheck(Side::Right, Direction::Next, tail, tail.start);
+    moveAndCheck(Side::Right, Direction::Previous, tail, tail.start);
+    // The left text ends before the run: the left pane shows its end.
     QVERIFY(showsByte(*m_left, int32_t(left.size())));
+    moveAndCheck(Side::Right, Direction::Previous, changed, changed.start);
+    moveAndCheck(Side::Right, Direction::Next, tail, tail.start);
     moveAndCheck(Side::Right, Direction::Next, changed, changed.start);
 }
 

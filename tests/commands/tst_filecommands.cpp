@@ -320,8 +320,9 @@ void TestFileCommands::replaceAllThenSaveKeepsEncodingAndLineEnds()
         void endOfSearch() override { QFAIL("no search here"); }
         void replacementTooLarge(std::size_t) override { QFAIL("a small replacement"); }
     } notifier;
+    int32_t findCursor = 0;
     commands::replaceAll(*m_pane, FixedText(QStringLiteral("中文")),
-                         FixedText(QStringLiteral("😀\n")), notifier);
+                         FixedText(QStringLiteral("😀\n")), findCursor, notifier);
     QCOMPARE(paneText(*m_pane), QStringLiteral("😀\n one\n😀\n two\n"));
 
     QVERIFY(commands::saveFile(*m_pane, m_file, path("in.txt"), m_user));

@@ -96,7 +96,8 @@ void HostileInputTest::searchLongerThanThePane()
     m_fixture->setLeft(QStringLiteral("short"));
     m_fixture->setSearch(QStringLiteral("short but longer"));
     m_fixture->click("按钮3");
-    QCOMPARE(m_fixture->state.findCursor, -1);
+    QCOMPARE(m_fixture->state.findCursor, 0);
+    QCOMPARE(m_fixture->messages.size(), std::size_t(1));
     m_fixture->click("按钮5");
     QCOMPARE(m_fixture->left(), QStringLiteral("short"));
     QCOMPARE(panetesting::underlineMask(*m_fixture->window->leftPane()), QStringLiteral("....."));

@@ -16,6 +16,8 @@ private slots:
     void undoBringsTheTextBack();
     void nothingFoundWritesNothing();
     void tooLargeResultReplacesNothingAndSaysWhy();
+    void findStartsOverOnlyWhenThePaneIsWritten_data();
+    void findStartsOverOnlyWhenThePaneIsWritten();
 
 private:
     std::unique_ptr<testing::WindowFixture> m_fixture;
@@ -48,6 +50,19 @@ void ReplaceAllTest::replacesThroughTheWindow_data()
                                                   << "a"
                                                   << "ba"
                                                   << "bababa";
+    // 'ء' is 81 31 83 33 and '외' 83 33 81 31: two of the one hold the bytes of the other.
+    QTest::newRow("across two four-byte characters") << "ءء"
+                                                     << "외"
+                                                     << "x"
+                                                     << "ءء";
+    QTest::newRow("emoji") << "a😀b😀"
+                           << "😀"
+                           << "中"
+                           << "a中b中";
+    QTest::newRow("rare Han among Korean and Chinese") << "中𠀀외𠀀"
+                                                       << "𠀀"
+                                                       << "😁"
+                                                       << "中😁외😁";
 }
 
 void ReplaceAllTest::replacesThroughTheWindow()
@@ -101,6 +116,40 @@ void ReplaceAllTest::tooLargeResultReplacesNothingAndSaysWhy()
     QCOMPARE(m_fixture->messages[0].caption, QStringLiteral("信息："));
     QVERIFY(m_fixture->messages[0].text.contains(QStringLiteral("没有替换")));
     QCOMPARE(m_fixture->left(), pane);
+}
+
+// The find cursor stands at 3 when Replace all runs; it goes back to 0 when Replace all writes
+// the pane, and stays where it is when nothing was replaced.
+void ReplaceAllTest::findStartsOverOnlyWhenThePaneIsWritten_data()
+{
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<int>("cursor");
+
+    QTest::newRow("replaced") << "b"
+                              << "x" << 0;
+    QTest::newRow("replaced by the same text") << "b"
+                                               << "b" << 0;
+    QTest::newRow("four-byte replacement") << "b"
+                                           << "😀" << 0;
+    QTest::newRow("nothing found") << "z"
+                                   << "x" << 3;
+    QTest::newRow("across two four-byte characters") << "외"
+                                                     << "x" << 3;
+    QTest::newRow("empty search") << ""
+                                  << "x" << 3;
+}
+
+void ReplaceAllTest::findStartsOverOnlyWhenThePaneIsWritten()
+{
+    QFETCH(QString, search);
+    QFETCH(QString, replacement);
+    m_fixture->setLeft(QStringLiteral("abab ءء"));
+    m_fixture->setSearch(search);
+    m_fixture->setReplacement(replacement);
+    m_fixture->state.findCursor = 3;
+    m_fixture->click("按钮5");
+    QTEST(int(m_fixture->state.findCursor), "cursor");
 }
 
 QTEST_MAIN(ReplaceAllTest)

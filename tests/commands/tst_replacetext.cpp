@@ -7,8 +7,10 @@
 #include <QString>
 #include <QTest>
 
+#include "../text/charactertexts.h"
 #include "commands/replacetext.h"
 #include "replacereference.h"
+#include "text/codepage.h"
 
 using commands::ReplaceStatus;
 
@@ -47,8 +49,9 @@ const char *statusName(ReplaceStatus status)
 }
 
 // 'a' and 'A' fold together, 'b' is another letter, B0 is a first byte, D6 D0 a two-byte
-// character, and a zero now and then cuts a text.
-constexpr unsigned char alphabet[] = {'a', 'A', 'b', 0xB0, 0xD6, 0xD0};
+// character, '1' after a first byte makes it begin a four-byte character, and a zero now and then
+// cuts a text.
+constexpr unsigned char alphabet[] = {'a', 'A', 'b', '1', 0xB0, 0xD6, 0xD0};
 
 class Generator
 {
@@ -86,6 +89,7 @@ private slots:
     void replaceAll_data();
     void replaceAll();
     void agreesWithTheLoop();
+    void replaceAllKeepsCharactersWhole();
     void runawayResultStopsAtTheLimit();
 };
 
@@ -178,6 +182,58 @@ void TestReplaceText::replaceAll_data()
                "a");
     QTest::newRow("first byte at the end of the text")
         << raw("a\xB0") << raw("\xB0") << raw("c") << noLimit << found << raw("ac");
+
+    // Four-byte characters (GB18030): 'ء' 81 31 83 33, '외' 83 33 81 31, '😀' 94 39 FC 36,
+    // '𠀀' 95 32 82 36; '中' D6 D0, '国' B9 FA.
+    QTest::newRow("search across two four-byte characters")
+        << raw("\x81\x31\x83\x33\x81\x31\x83\x33") << raw("\x83\x33\x81\x31") << raw("x") << noLimit
+        << nothing << QByteArray();
+    QTest::newRow("search of the last bytes of a four-byte character")
+        << raw("\x94\x39\xFC\x36\x94\x39\xFC\x36") << raw("\xFC\x36") << raw("x") << noLimit
+        << nothing << QByteArray();
+    QTest::newRow("four-byte search")
+        << raw("\x94\x39\xFC\x36"
+               "a\x94\x39\xFC\x36")
+        << raw("\x94\x39\xFC\x36") << raw("x") << noLimit << found << raw("xax");
+    QTest::newRow("four-byte replacement")
+        << raw("a-b-") << raw("-") << raw("\x95\x32\x82\x36") << noLimit << found
+        << raw("a\x95\x32\x82\x36"
+               "b\x95\x32\x82\x36");
+    QTest::newRow("four-byte replacement ending in the search's byte")
+        << raw("66") << raw("6") << raw("\x94\x39\xFC\x36") << noLimit << found
+        << raw("\x94\x39\xFC\x36\x94\x39\xFC\x36");
+    QTest::newRow("four-byte next to two-byte")
+        << raw("\xD6\xD0\x94\x39\xFC\x36\xD6\xD0") << raw("\xD6\xD0") << raw("\xB9\xFA") << noLimit
+        << found << raw("\xB9\xFA\x94\x39\xFC\x36\xB9\xFA");
+    QTest::newRow("two-byte replaced by four-byte")
+        << raw("\xD6\xD0\xD6\xD0") << raw("\xD6\xD0") << raw("\x94\x39\xFC\x36") << noLimit << found
+        << raw("\x94\x39\xFC\x36\x94\x39\xFC\x36");
+    // The next search starts one character after the replacement's first byte; where the
+    // replacement only begins a four-byte character, the text after it completes it.
+    QTest::newRow("replacement beginning a four-byte character takes two bytes after it")
+        << raw("bbb") << raw("b") << raw("\x81\x30") << noLimit << found
+        << raw("\x81\x30"
+               "bb");
+    QTest::newRow("single first byte with a digit after it takes three bytes")
+        << raw("a0aa") << raw("a") << raw("\x81") << noLimit << found
+        << raw("\x81"
+               "0aa");
+    QTest::newRow("single first byte with a letter after it takes one byte")
+        << raw("abaa") << raw("a") << raw("\x81") << noLimit << found
+        << raw("\x81"
+               "b\x81"
+               "a");
+    QTest::newRow("four-byte replacement holding the search after its first character")
+        << raw("aa") << raw("a")
+        << raw("\x94\x39\xFC\x36"
+               "a")
+        << noLimit << found
+        << raw("\x94\x39\xFC\x36"
+               "a\x94\x39\xFC\x36"
+               "a");
+    QTest::newRow("search inside the replacement's four-byte character is not found there")
+        << raw("\xFC\x36") << raw("\xFC\x36") << raw("\x94\x39\xFC\x36") << noLimit << found
+        << raw("\x94\x39\xFC\x36");
 
     // Removing: the byte after a removed occurrence is searched too.
     QTest::newRow("remove adjacent")
@@ -309,6 +365,34 @@ void TestReplaceText::agreesWithTheLoop()
     }
     // The generator must reach both kinds of input, or the comparison says little.
     QVERIFY(endless > 100);
+    QVERIFY(replaced > 1000);
+}
+
+// Texts of whole one-, two- and four-byte characters, with search texts and replacements of
+// whole characters, as a user types them (their bytes may still meet across two characters):
+// whatever Replace all does, its result is whole characters again, which the code page reads
+// without a replacement character and writes back byte for byte.
+void TestReplaceText::replaceAllKeepsCharactersWhole()
+{
+    QVERIFY(text::codePageAvailable());
+    charactertexts::Generator generate(1812);
+    int replaced = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const charactertexts::Text text = generate.text(10);
+        const std::string search = generate.wholeCharactersFor(text);
+        const std::string replacement = generate.text(3).bytes;
+        const commands::ReplaceResult result =
+            commands::replaceAllText(text.bytes, search, replacement);
+        if (result.status != ReplaceStatus::Replaced)
+            continue;
+        ++replaced;
+        const QString decoded = text::fromCodePage(result.text);
+        QVERIFY2(
+            !decoded.contains(QChar::ReplacementCharacter) &&
+                text::toCodePage(decoded) == result.text,
+            qPrintable(QStringLiteral("text %1, search %2, replacement %3: %4")
+                           .arg(hex(text.bytes), hex(search), hex(replacement), hex(result.text))));
+    }
     QVERIFY(replaced > 1000);
 }
 

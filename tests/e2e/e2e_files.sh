@@ -17,10 +17,11 @@ read_pane_at "${LEFT_PANE[@]}"
 read_pane_at "${RIGHT_PANE[@]}"
 [ "$PANE_TEXT" = $'中文 right\nsecond line' ] || fail "right pane: $PANE_TEXT"
 
-# The left pane's menu: the last entries are 打开文件…, 另存为…, and the two moves.
+# The left pane's menu ends with 打开文件…, 另存为…, the two moves and 对齐比较 (F7); Up from
+# the bottom reaches 另存为… on the fourth step.
 xdotool mousemove --window "$WINDOW" "${LEFT_PANE[@]}" click 3
 sleep 0.5
-xdotool key Up Up Up Return
+xdotool key Up Up Up Up Return
 dialog=$(wait_for_window_named "另存为") || fail "no save dialog"
 xdotool windowfocus --sync "$dialog" 2>/dev/null || true
 sleep 0.3

@@ -5,23 +5,25 @@ set -euo pipefail
 TITLE="文本比较1.0      BY:Quorvel ID：Orrindel"
 
 # Starts Xvfb on a free display and exports DISPLAY; the server stops when the script exits.
+# The server picks the display itself and reports it, so tests running at the same time never
+# take the same one.
 start_xvfb() {
-    local display
-    for display in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$display" ] && break
-            sleep 0.1
-        done
-        if kill -0 "$XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$display"
-            trap 'stop_all' EXIT
+    local number_file
+    number_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    trap 'stop_all' EXIT
+    for _ in $(seq 100); do
+        if [ -s "$number_file" ] && grep -q '^[0-9]' "$number_file"; then
+            export DISPLAY=":$(head -n 1 "$number_file" | tr -d '[:space:]')"
+            rm -f "$number_file"
             return 0
         fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
-    echo "no free display for Xvfb" >&2
+    rm -f "$number_file"
+    echo "Xvfb did not start" >&2
     return 1
 }
 

@@ -5,12 +5,14 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include "panes/paragraphs.h"
 #include "panes/richedit.h"
 
 namespace panetesting {
 
 // One character per UTF-16 unit of the pane's text, line breaks included: '^' where the unit is
-// underlined, '.' elsewhere. A line break's format is the one the next block starts with.
+// underlined, '.' elsewhere. A line break's format is the one the next block starts with; a soft
+// break, which is not part of the text, has no character.
 inline QString underlineMask(const RichEdit &pane)
 {
     QString mask;
@@ -20,8 +22,9 @@ inline QString underlineMask(const RichEdit &pane)
             const QTextFragment fragment = it.fragment();
             mask += QString(fragment.length(), fragment.charFormat().fontUnderline() ? u'^' : u'.');
         }
-        if (block.next().isValid())
-            mask += block.next().charFormat().fontUnderline() ? u'^' : u'.';
+        const QTextBlock next = block.next();
+        if (next.isValid() && !paragraphs::startsSoftly(next))
+            mask += next.charFormat().fontUnderline() ? u'^' : u'.';
     }
     return mask;
 }

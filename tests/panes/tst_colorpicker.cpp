@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QLabel>
 #include <QScreen>
 #include <QShortcut>
 #include <QSignalSpy>
@@ -155,6 +156,8 @@ private slots:
     void startColour();
     void onlyLeftReleaseOverPickerOpens_data();
     void onlyLeftReleaseOverPickerOpens();
+    void releaseOverPickerOpensWhereverPressBegan_data();
+    void releaseOverPickerOpensWhereverPressBegan();
     void clickOnCellAccepts_data();
     void clickOnCellAccepts();
     void releaseAcceptsLastHighlighted_data();
@@ -262,6 +265,60 @@ void ColorPickerTest::onlyLeftReleaseOverPickerOpens()
     }
     QCOMPARE(host.popup()->isVisible(), opens);
     QCOMPARE(picker->isPopupOpen(), opens);
+}
+
+void ColorPickerTest::releaseOverPickerOpensWhereverPressBegan_data()
+{
+    // Presses and releases go to the window as the platform delivers them, so the control under
+    // the press keeps the mouse until the release.
+    QTest::addColumn<QString>("pressOn");
+    QTest::addColumn<QString>("releaseOn");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("picker to picker") << "picker"
+                                      << "picker" << int(Qt::LeftButton) << true;
+    QTest::newRow("label to picker") << "label"
+                                     << "picker" << int(Qt::LeftButton) << true;
+    QTest::newRow("window to picker") << "window"
+                                      << "picker" << int(Qt::LeftButton) << true;
+    QTest::newRow("picker to label") << "picker"
+                                     << "label" << int(Qt::LeftButton) << false;
+    QTest::newRow("label to label") << "label"
+                                    << "label" << int(Qt::LeftButton) << false;
+    QTest::newRow("label to picker, right button") << "label"
+                                                   << "picker" << int(Qt::RightButton) << false;
+}
+
+void ColorPickerTest::releaseOverPickerOpensWhereverPressBegan()
+{
+    QFETCH(QString, pressOn);
+    QFETCH(QString, releaseOn);
+    QFETCH(int, button);
+    QFETCH(bool, opens);
+
+    Host host(0, false);
+    auto *label = new QLabel(QStringLiteral("label"), host.window.get());
+    label->setGeometry(10, 36, 80, 20);
+    label->show();
+    QVERIFY(QTest::qWaitForWindowExposed(host.window.get()));
+    QSignalSpy chosen(host.picker, &ColorPicker::colorChosen);
+
+    const auto pointOf = [&](const QString &where) {
+        if (where == "picker")
+            return host.picker->geometry().center();
+        if (where == "label")
+            return label->geometry().center();
+        return QPoint(105, 50); // the window's own background
+    };
+    QWindow *window = host.window->windowHandle();
+    QTest::mouseMove(window, pointOf(pressOn));
+    QTest::mousePress(window, Qt::MouseButton(button), {}, pointOf(pressOn));
+    QTest::mouseMove(window, pointOf(releaseOn));
+    QTest::mouseRelease(window, Qt::MouseButton(button), {}, pointOf(releaseOn));
+
+    QTRY_COMPARE(host.popup()->isVisible(), opens);
+    QCOMPARE(host.picker->isPopupOpen(), opens);
+    QCOMPARE(chosen.count(), 0);
 }
 
 void ColorPickerTest::clickOnCellAccepts_data()

@@ -1,6 +1,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -39,6 +40,8 @@ private slots:
     void listItems();
     void itemChosenPerGesture_data();
     void itemChosenPerGesture();
+    void droppedListIsFixedHeightAndScrolls_data();
+    void droppedListIsFixedHeightAndScrolls();
 };
 
 void InputsTest::editBoxContentRoundTrip_data()
@@ -152,6 +155,50 @@ void InputsTest::itemChosenPerGesture()
     QCoreApplication::processEvents();
     QTEST(int(chosen.count()), "fired");
     QTEST(indexSeen, "indexSeen");
+}
+
+void InputsTest::droppedListIsFixedHeightAndScrolls_data()
+{
+    QTest::addColumn<int>("current");
+    QTest::newRow("first item current") << 0;
+    QTest::newRow("middle item current") << 10;
+    QTest::newRow("empty last item current") << 20;
+}
+
+void InputsTest::droppedListIsFixedHeightAndScrolls()
+{
+    QFETCH(int, current);
+    QWidget window;
+    window.resize(300, 300);
+    auto *list = new ComboBox(&window);
+    for (int size = 1; size <= 20; ++size)
+        list->addItem(QString::number(size));
+    list->addItem(QString());
+    list->setGeometry(10, 10, 80, list->sizeHint().height());
+    list->setCurrentIndex(current);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    list->showPopup();
+    QAbstractItemView *view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    QWidget *dropped = view->window();
+    // Box and list are 160 pixels tall together; the list hangs below the box, box-wide.
+    QCOMPARE(list->height() + dropped->height(), 160);
+    QCOMPARE(dropped->geometry().topLeft(), list->mapToGlobal(QPoint(0, list->height())));
+    QCOMPARE(dropped->width(), list->width());
+    // Not every row fits: the list scrolls, with the current item in view.
+    QVERIFY(view->verticalScrollBar()->isVisible());
+    QVERIFY(view->verticalScrollBar()->maximum() > 0);
+    const QRect currentRow = view->visualRect(list->model()->index(current, 0));
+    QVERIFY(view->viewport()->rect().contains(currentRow));
+    // The last item can be reached by scrolling and chosen with a click.
+    QSignalSpy chosen(list, &ComboBox::itemChosen);
+    view->scrollToBottom();
+    const QModelIndex last = list->model()->index(19, 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(last).center());
+    QTRY_COMPARE(chosen.count(), 1);
+    QCOMPARE(list->currentIndex(), 19);
 }
 
 QTEST_MAIN(InputsTest)

@@ -1,6 +1,40 @@
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UNDER_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define UNDER_ADDRESS_SANITIZER 1
+#endif
+
+namespace {
+
+struct ProbeRun
+{
+    int exitCode = -1;
+    QString boxReport;
+    QString standardError;
+};
+
+ProbeRun runProbe(const QString &mode)
+{
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(FATAL_PROBE_PATH), {mode});
+    if (!probe.waitForFinished(120000) || probe.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {probe.exitCode(), QString::fromUtf8(probe.readAllStandardOutput()),
+            QString::fromUtf8(probe.readAllStandardError())};
+}
+
+} // namespace
 
 // The fatal paths run in a child process: the probe program fails to build its window or runs
 // out of memory; the real program finds no display.
@@ -11,6 +45,8 @@ class FatalTest : public QObject
 private slots:
     void fatalErrorShowsBoxAndExits_data();
     void fatalErrorShowsBoxAndExits();
+    void outOfMemoryAnywhereShowsBoxAndExits_data();
+    void outOfMemoryAnywhereShowsBoxAndExits();
     void noDisplayExitsWithMessage();
 };
 
@@ -39,10 +75,55 @@ void FatalTest::fatalErrorShowsBoxAndExits()
 
     const QString text = QStringLiteral("运行时出错!\n\n错误信息：") + message + u'\n';
     const QString box = QString::fromUtf8(probe.readAllStandardOutput());
-    QCOMPARE(box, QStringLiteral("caption=错误\nicon=%1\nbuttons=1\ntext=%2\n")
+    QCOMPARE(box, QStringLiteral("caption=错误\nicon=%1\nbuttons=确定\ntext=%2\n")
                       .arg(int(QMessageBox::Critical))
                       .arg(text));
     QVERIFY(QString::fromUtf8(probe.readAllStandardError()).contains(text));
+}
+
+void FatalTest::outOfMemoryAnywhereShowsBoxAndExits_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<qulonglong>("leastBytes");
+    QTest::addColumn<bool>("needsAddressLimit");
+    // The containers ask for 2^44 bytes and a little header.
+    QTest::newRow("container while the window is built") << "container" << (1ull << 44) << false;
+    QTest::newRow("container in a slot of the running program") << "slot" << (1ull << 44) << false;
+    QTest::newRow("pasting under an address-space limit") << "paste" << 1ull << true;
+}
+
+void FatalTest::outOfMemoryAnywhereShowsBoxAndExits()
+{
+    QFETCH(QString, mode);
+    QFETCH(qulonglong, leastBytes);
+    QFETCH(bool, needsAddressLimit);
+#if defined(UNDER_ADDRESS_SANITIZER)
+    if (needsAddressLimit)
+        QSKIP("AddressSanitizer reserves more address space than any limit leaves room for");
+#else
+    Q_UNUSED(needsAddressLimit);
+#endif
+    const ProbeRun run = runProbe(mode);
+    QCOMPARE(run.exitCode, 255);
+
+    const QRegularExpression boxReport(
+        QStringLiteral(
+            "^caption=错误\nicon=%1\nbuttons=确定\ntext=(运行时出错!\n\n错误信息：(.*)\n)\n$")
+            .arg(int(QMessageBox::Critical)));
+    const QRegularExpressionMatch box = boxReport.match(run.boxReport);
+    QVERIFY2(box.hasMatch(), qPrintable(run.boxReport));
+    QVERIFY(run.standardError.contains(box.captured(1)));
+    const QString message = box.captured(2);
+#if defined(UNDER_ADDRESS_SANITIZER)
+    // The sanitizer's allocator does not tell the program the size it refused.
+    Q_UNUSED(leastBytes);
+    QCOMPARE(message, QStringLiteral("分配内存失败!"));
+#else
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("^分配 (\\d+) 字节内存失败!$")).match(message);
+    QVERIFY2(size.hasMatch(), qPrintable(message));
+    QVERIFY(size.captured(1).toULongLong() >= leastBytes);
+#endif
 }
 
 void FatalTest::noDisplayExitsWithMessage()

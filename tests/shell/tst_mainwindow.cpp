@@ -41,6 +41,10 @@ private slots:
     void escapeInDroppedListClosesOnlyTheList();
     void enterAndSpaceOnButton();
     void enterInPaneStartsNewLine();
+    void arrowKeysStayOnButton_data();
+    void arrowKeysStayOnButton();
+    void escapeWhileSpaceHoldsButtonCloses();
+    void labelCoversEditBoxInFaceColour();
 
 private:
     QWidget *control(const QString &name) const { return m_window->findChild<QWidget *>(name); }
@@ -213,6 +217,61 @@ void MainWindowTest::enterInPaneStartsNewLine()
     QTest::keyClick(pane, Qt::Key_Return);
     QTest::keyClicks(pane, "b");
     QCOMPARE(pane->context(), std::string("a\nb"));
+}
+
+void MainWindowTest::arrowKeysStayOnButton_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("key");
+    const std::pair<const char *, Qt::Key> keys[] = {{"Up", Qt::Key_Up},
+                                                     {"Down", Qt::Key_Down},
+                                                     {"Left", Qt::Key_Left},
+                                                     {"Right", Qt::Key_Right}};
+    for (const char *name : {"按钮1", "按钮2", "按钮3", "按钮5"}) {
+        for (const auto &[keyName, key] : keys)
+            QTest::addRow("%s %s", name, keyName) << QString::fromUtf8(name) << int(key);
+    }
+}
+
+void MainWindowTest::arrowKeysStayOnButton()
+{
+    QFETCH(QString, name);
+    QFETCH(int, key);
+    auto *button = static_cast<QPushButton *>(control(name));
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    button->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), button);
+    QTest::keyClick(button, Qt::Key(key));
+    QTest::keyClick(button, Qt::Key(key));
+    QCOMPARE(QApplication::focusWidget(), button);
+    QCOMPARE(clicked.count(), 0);
+    QVERIFY(m_window->isVisible());
+}
+
+void MainWindowTest::escapeWhileSpaceHoldsButtonCloses()
+{
+    auto *button = static_cast<QPushButton *>(control("按钮2"));
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    button->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), button);
+    QTest::keyPress(button, Qt::Key_Space);
+    QVERIFY(button->isDown());
+    QTest::keyClick(button, Qt::Key_Escape);
+    QTRY_VERIFY(!m_window->isVisible());
+    QVERIFY(!button->isDown());
+    QTest::keyRelease(button, Qt::Key_Space);
+    QCOMPARE(clicked.count(), 0);
+}
+
+void MainWindowTest::labelCoversEditBoxInFaceColour()
+{
+    // The one overlap: the column x = 111 of 标签5 over the left edge of 编辑框1.
+    const QImage image = m_window->grab().toImage();
+    const QColor face = m_window->palette().color(QPalette::Button);
+    for (int y = 248; y <= 263; ++y)
+        QCOMPARE(image.pixelColor(111, y), face);
+    // Just right of the label the edit box shows its own frame and field.
+    QVERIFY(image.pixelColor(112, 256) != face);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -136,7 +136,10 @@ void TestWindowFiles::contextMenusListFileAndMoveActions()
         const QList<QAction *> actions = menu->actions();
         for (QAction *action : actions)
             texts << action->text();
-        separatorBefore = actions.size() > 4 && actions[actions.size() - 5]->isSeparator();
+        const qsizetype first = texts.indexOf(QStringLiteral("打开文件…"));
+        for (qsizetype i = 0; i < first; ++i)
+            separatorBefore = separatorBefore || actions[i]->isSeparator();
+        texts = texts.mid(first, 4);
         menu->close();
     });
     RichEdit *target = pane(right);
@@ -145,8 +148,7 @@ void TestWindowFiles::contextMenusListFileAndMoveActions()
                             target->viewport()->mapToGlobal(middle));
     QApplication::sendEvent(target->viewport(), &event);
 
-    QVERIFY(texts.size() > 4);
-    QCOMPARE(texts.mid(texts.size() - 4),
+    QCOMPARE(texts,
              (QStringList{"打开文件…", "另存为…", "下一处差异 (F8)", "上一处差异 (Shift+F8)"}));
     QVERIFY(separatorBefore);
     // The keys belong to the window alone, so that F8 is never ambiguous.

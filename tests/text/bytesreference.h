@@ -26,6 +26,18 @@ inline int32_t byteLength(std::string_view text)
     return static_cast<int32_t>(std::strlen(terminated(text).c_str()));
 }
 
+// How many bytes the character that begins with first, second takes: a first byte 81-FE with a
+// second byte 30-39 begins a GB18030 four-byte character, any other byte from 80 on a two-byte
+// one, and a byte below 80 stands alone.
+inline int characterLength(unsigned char first, unsigned char second)
+{
+    if (first >= 0x81 && first <= 0xFE && second >= 0x30 && second <= 0x39)
+        return 4;
+    if (first >= 0x80)
+        return 2;
+    return 1;
+}
+
 inline unsigned char foldCase(unsigned char c)
 {
     return c >= 0x41 && c <= 0x5A ? c + 0x20 : c;
@@ -63,13 +75,9 @@ inline int32_t findBytes(std::string_view text, std::string_view search, int32_t
             return static_cast<int32_t>(p + 1);
         if (bytes[p] >= 0x80 && bytes[p + 1] == 0)
             return -1;
-        if (bytes[p] >= 0x80) {
-            p += 2;
-            r -= 2;
-        } else {
-            p += 1;
-            r -= 1;
-        }
+        const int step = characterLength(bytes[p], bytes[p + 1]);
+        p += step;
+        r -= step;
     }
     return -1;
 }
@@ -146,6 +154,14 @@ inline std::string foldFullWidth(std::string_view text)
         const unsigned char second = bytes[i + 1];
         if (second == 0)
             break;
+        if (characterLength(first, second) == 4) {
+            if (bytes[i + 2] == 0 || bytes[i + 3] == 0)
+                break;
+            for (int k = 0; k < 4; ++k)
+                result.push_back(static_cast<char>(bytes[i + k]));
+            i += 4;
+            continue;
+        }
         if (first == 0xA3 && second >= 0xA1 && second <= 0xFE)
             result.push_back(static_cast<char>(second - 0x80));
         else if (first == 0xA1 && second == 0xA1)

@@ -11,7 +11,9 @@
 #include <QTest>
 
 #include "bytesreference.h"
+#include "charactertexts.h"
 #include "text/bytes.h"
+#include "text/codepage.h"
 
 namespace {
 
@@ -77,8 +79,9 @@ private:
 };
 
 // 'a', 'A', 'b', 'B', a first byte, the byte both of 'A' and of a second byte, a zero, the
-// full-width row A3 and the ideographic space row A1.
-constexpr char byteAlphabet[] = "aAbBaA\xB0\xB0\x41\x61\0\xA3\xB1\xA1 .z";
+// full-width row A3, the ideographic space row A1, and digits, which after a first byte make it
+// the first byte of a four-byte character.
+constexpr char byteAlphabet[] = "aAbBaA\xB0\xB0\x41\x61\0\xA3\xB1\xA1 .z13";
 // Digits, points, markers, signs, white space, and the full-width forms of some of them.
 constexpr char numberAlphabet[] =
     "0123456789012345..eEdD+-+- \t\n\x0Bx\xA3\xB1\xB5\xAE\xAD\xE5\xA1";
@@ -95,6 +98,8 @@ class TestBytes : public QObject
     Q_OBJECT
 
 private slots:
+    void characterLength_data();
+    void characterLength();
     void byteLength_data();
     void byteLength();
     void findBytes_data();
@@ -110,11 +115,47 @@ private slots:
     void parseNumber_data();
     void parseNumber();
     void parseNumberIgnoresTheLocale();
+    void defaultViewIsTheEmptyText_data();
+    void defaultViewIsTheEmptyText();
 
     void findAgreesWithStepByStepSearch();
     void cuttingRoutinesAgreeWithStepByStepVersions();
     void parseNumberAgreesWithStepByStepReading();
+    void findAnswersOnlyCharacterStarts();
 };
+
+void TestBytes::characterLength_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("ascii") << QByteArray("a") << 0 << 1;
+    QTest::newRow("digit") << QByteArray("1") << 0 << 1;
+    QTest::newRow("7F") << QByteArray("\x7F\x30") << 0 << 1;
+    QTest::newRow("two-byte character") << QByteArray("\xD6\xD0") << 0 << 2;
+    QTest::newRow("letter as second byte") << QByteArray("\x81\x41") << 0 << 2;
+    QTest::newRow("emoji") << QByteArray("\x94\x39\xFC\x36") << 0 << 4;
+    QTest::newRow("lowest four-byte first and second") << QByteArray("\x81\x30") << 0 << 4;
+    QTest::newRow("highest four-byte first and second") << QByteArray("\xFE\x39") << 0 << 4;
+    QTest::newRow("80 begins no four-byte character") << QByteArray("\x80\x30") << 0 << 2;
+    QTest::newRow("FF begins no four-byte character") << QByteArray("\xFF\x39") << 0 << 2;
+    QTest::newRow("second byte below the digits") << QByteArray("\x81\x2F") << 0 << 2;
+    QTest::newRow("second byte above the digits") << QByteArray("\x81\x3A") << 0 << 2;
+    QTest::newRow("first byte at the end") << QByteArray("a\x81") << 1 << 2;
+    QTest::newRow("offset inside the text") << QByteArray("ab\xA0\x35") << 2 << 4;
+    QTest::newRow("third byte read as a first byte") << QByteArray("\x94\x39\xFC\x36") << 2 << 4;
+    QTest::newRow("past the end") << QByteArray("ab") << 2 << 1;
+    QTest::newRow("empty text") << QByteArray() << 0 << 1;
+}
+
+void TestBytes::characterLength()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, offset);
+    QFETCH(int, expected);
+    QCOMPARE(text::CharacterLengthAt(view(text), std::size_t(offset)), expected);
+}
 
 void TestBytes::byteLength_data()
 {
@@ -205,6 +246,35 @@ void TestBytes::findBytes_data()
     QTest::newRow("lone first byte before zero byte")
         << QByteArray("a\xB0\0zz", 5) << QByteArray("z") << 1 << false << -1;
 
+    // Four-byte characters: 'ء' is 81 31 83 33, '외' 83 33 81 31, '😀' 94 39 FC 36, '中' D6 D0.
+    const QByteArray hamzas("\x81\x31\x83\x33\x81\x31\x83\x33");
+    const QByteArray korean("\x83\x33\x81\x31");
+    for (const bool ignoreCase : {false, true}) {
+        const char *suffix = ignoreCase ? " (ignore case)" : "";
+        QTest::addRow("match across two four-byte characters skipped%s", suffix)
+            << hamzas << korean << 1 << ignoreCase << -1;
+        QTest::addRow("start on a third byte realigns%s", suffix)
+            << hamzas << korean << 3 << ignoreCase << 3;
+    }
+    const QByteArray emoji("\x94\x39\xFC\x36");
+    QTest::newRow("four-byte search") << "a" + emoji + emoji << emoji << 1 << false << 2;
+    QTest::newRow("four-byte search from the next character")
+        << "a" + emoji + emoji << emoji << 6 << false << 6;
+    QTest::newRow("last two bytes of a four-byte character")
+        << emoji + emoji << QByteArray("\xFC\x36") << 1 << false << -1;
+    QTest::newRow("digit inside a four-byte character")
+        << emoji + "6" << QByteArray("6") << 1 << false << 5;
+    QTest::newRow("two-byte then four-byte, across them")
+        << "\xD6\xD0" + emoji << QByteArray("\xD0\x94") << 1 << false << -1;
+    QTest::newRow("four-byte then two-byte")
+        << emoji + "\xD6\xD0" << QByteArray("\xD6\xD0") << 1 << false << 5;
+    QTest::newRow("four-byte then two-byte, across them")
+        << emoji + "\xD6\xD0" << QByteArray("\x36\xD6") << 1 << false << -1;
+    QTest::newRow("four-byte character cut short by the end hides its bytes")
+        << QByteArray("\x81\x30\x31") << QByteArray("1") << 1 << false << -1;
+    QTest::newRow("letter after a four-byte first byte: two bytes")
+        << QByteArray("\x81\x40\x31") << QByteArray("1") << 1 << false << 3;
+
     QTest::newRow("text cut at zero byte")
         << QByteArray("ab\0cd", 5) << QByteArray("cd") << 1 << false << -1;
     QTest::newRow("search cut at zero byte")
@@ -225,6 +295,10 @@ void TestBytes::findBytes_data()
     const QByteArray offBoundary("\x61\xB0\x61\xB0\x61");
     QTest::newRow("every match off the boundaries") << pairs << offBoundary << 1 << false << -1;
     QTest::newRow("same text from second byte") << pairs << offBoundary << 2 << false << 2;
+    const QByteArray manyHamzas = hamzas.repeated(1 << 17);
+    QTest::newRow("every match across four-byte characters")
+        << manyHamzas << korean + korean << 1 << true << -1;
+    QTest::newRow("same text from third byte") << manyHamzas << korean + korean << 3 << true << 3;
 }
 
 void TestBytes::findBytes()
@@ -364,7 +438,21 @@ void TestBytes::foldFullWidth_data()
     QTest::newRow("ascii second byte stays in its character")
         << QByteArray("\xA3\x41z") << QByteArray("\xA3\x41z");
     QTest::newRow("characters counted from the start")
-        << QByteArray("\xB0\xA3\xB1\x31") << QByteArray("\xB0\xA3\xB1\x31");
+        << QByteArray("\xB0\xA3\xB1\x61") << QByteArray("\xB0\xA3\xB1\x61");
+    // B1 31 begins a four-byte character, which the end of the text cuts short.
+    QTest::newRow("characters counted from the start, cut short")
+        << QByteArray("\xB0\xA3\xB1\x31") << QByteArray("\xB0\xA3");
+    QTest::newRow("four-byte character kept") << QByteArray("\x94\x39\xFC\x36\xA3\xB1")
+                                              << QByteArray("\x94\x39\xFC\x36"
+                                                            "1");
+    QTest::newRow("full-width form inside a four-byte character kept")
+        << QByteArray("\x81\x30\xA3\xB1\xA3\xB2")
+        << QByteArray("\x81\x30\xA3\xB1"
+                      "2");
+    QTest::newRow("four-byte character cut short by the end")
+        << QByteArray("a\x81\x30\x81") << QByteArray("a");
+    QTest::newRow("four-byte character cut short by a zero byte")
+        << QByteArray("a\x81\x30\0\x36", 5) << QByteArray("a");
     QTest::newRow("lone first byte at end ends the text") << QByteArray("a\xA3") << QByteArray("a");
     QTest::newRow("cut at zero byte") << QByteArray("\xA3\xB1\0\xA3\xB2", 5) << QByteArray("1");
 }
@@ -425,6 +513,8 @@ void TestBytes::parseNumber_data()
         << QByteArray("\xA3\xAD\xA3\xB1\xA3\xAE\xA3\xB5") << -1.5;
     QTest::newRow("full-width exponent") << QByteArray("\xA3\xB1\xA3\xE5\xA3\xB2") << 100.0;
     QTest::newRow("digit as second byte is no digit") << QByteArray("\xB0\x31") << 0.0;
+    QTest::newRow("four-byte character ends the number")
+        << QByteArray("12\x81\x30\xA3\xB1") << 12.0;
     QTest::newRow("lone first byte after digits") << QByteArray("3\xB0") << 3.0;
     QTest::newRow("cut at zero byte") << QByteArray("1\0002", 3) << 1.0;
 }
@@ -513,6 +603,129 @@ void TestBytes::parseNumberAgreesWithStepByStepReading()
                                  .arg(value, 0, 'g', 17)
                                  .arg(expected, 0, 'g', 17)));
     }
+}
+
+// Every routine takes a default std::string_view, which has no storage at all, as the empty
+// text. Each row gives the default view to one argument; the sanitizer build also checks that
+// no routine hands its null pointer on to the C library.
+namespace {
+
+enum class DefaultViewCall
+{
+    ByteLength,
+    FindBytesText,
+    FindBytesSearch,
+    MidBytes,
+    ReplaceBytesText,
+    ReplaceBytesReplacement,
+    CompareBytesLeft,
+    CompareBytesRight,
+    FoldFullWidth,
+    ParseNumber,
+    CharacterLengthAt
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(DefaultViewCall)
+
+namespace {
+
+QString answerWithDefaultView(DefaultViewCall call)
+{
+    const std::string_view none{};
+    switch (call) {
+    case DefaultViewCall::ByteLength:
+        return QString::number(text::ByteLength(none));
+    case DefaultViewCall::FindBytesText:
+        return QString::number(text::FindBytes(none, "a", 1, true));
+    case DefaultViewCall::FindBytesSearch:
+        return QString::number(text::FindBytes("abc", none, 2, false));
+    case DefaultViewCall::MidBytes:
+        return hex(text::MidBytes(none, 1, 1));
+    case DefaultViewCall::ReplaceBytesText:
+        return hex(text::ReplaceBytes(none, 1, 1, "x"));
+    case DefaultViewCall::ReplaceBytesReplacement:
+        return hex(text::ReplaceBytes("abc", 2, 1, none));
+    case DefaultViewCall::CompareBytesLeft:
+        return QString::number(text::CompareBytes(none, "a"));
+    case DefaultViewCall::CompareBytesRight:
+        return QString::number(text::CompareBytes("", none));
+    case DefaultViewCall::FoldFullWidth:
+        return hex(text::FoldFullWidth(none));
+    case DefaultViewCall::ParseNumber:
+        return QString::number(text::ParseNumber(none));
+    case DefaultViewCall::CharacterLengthAt:
+        return QString::number(text::CharacterLengthAt(none, 0));
+    }
+    return {};
+}
+
+} // namespace
+
+void TestBytes::defaultViewIsTheEmptyText_data()
+{
+    QTest::addColumn<DefaultViewCall>("call");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("ByteLength") << DefaultViewCall::ByteLength << "0";
+    QTest::newRow("FindBytes text") << DefaultViewCall::FindBytesText << "-1";
+    QTest::newRow("FindBytes search") << DefaultViewCall::FindBytesSearch << "1";
+    QTest::newRow("MidBytes") << DefaultViewCall::MidBytes << "";
+    QTest::newRow("ReplaceBytes text") << DefaultViewCall::ReplaceBytesText << "78";
+    QTest::newRow("ReplaceBytes replacement")
+        << DefaultViewCall::ReplaceBytesReplacement << "61 63";
+    QTest::newRow("CompareBytes left") << DefaultViewCall::CompareBytesLeft << "-1";
+    QTest::newRow("CompareBytes right") << DefaultViewCall::CompareBytesRight << "0";
+    QTest::newRow("FoldFullWidth") << DefaultViewCall::FoldFullWidth << "";
+    QTest::newRow("ParseNumber") << DefaultViewCall::ParseNumber << "0";
+    QTest::newRow("CharacterLengthAt") << DefaultViewCall::CharacterLengthAt << "1";
+}
+
+void TestBytes::defaultViewIsTheEmptyText()
+{
+    QFETCH(DefaultViewCall, call);
+    QTEST(answerWithDefaultView(call), "expected");
+}
+
+// Texts of whole one-, two- and four-byte characters, searched from a character start with
+// search texts cut from them anywhere: a match is only ever answered where a character begins,
+// and a search text of whole characters of the text is found no later than where it was cut.
+void TestBytes::findAnswersOnlyCharacterStarts()
+{
+    charactertexts::Generator generate(20261211);
+    int wholeCharactersFound = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const charactertexts::Text haystack = generate.text(10);
+        const std::string search = generate.searchFor(haystack);
+        const bool ignoreCase = generate.number(0, 1) == 1;
+        const int32_t start = haystack.starts.empty()
+                                  ? 1
+                                  : int32_t(haystack.starts[std::size_t(
+                                        generate.number(0, int(haystack.starts.size()) - 1))]) +
+                                        1;
+        const int32_t found = text::FindBytes(haystack.bytes, search, start, ignoreCase);
+        const auto context = [&] {
+            return QStringLiteral("text [%1] search [%2] start %3: %4")
+                .arg(hex(haystack.bytes), hex(search))
+                .arg(start)
+                .arg(found);
+        };
+        if (found != -1 && !haystack.startsCharacter(std::size_t(found - 1)))
+            QFAIL(qPrintable(context()));
+
+        // A search text made of whole characters, cut from the text at or after the start.
+        const std::size_t cut = haystack.bytes.find(search, std::size_t(start - 1));
+        if (search.empty() || cut == std::string::npos || !haystack.startsCharacter(cut))
+            continue;
+        const std::size_t end = cut + search.size();
+        if (end != haystack.bytes.size() && !haystack.startsCharacter(end))
+            continue;
+        ++wholeCharactersFound;
+        if (found == -1 || std::size_t(found - 1) > cut)
+            QFAIL(qPrintable(context() + QStringLiteral(", cut at %1").arg(cut + 1)));
+    }
+    QVERIFY(wholeCharactersFound > 1000);
 }
 
 QTEST_APPLESS_MAIN(TestBytes)
