@@ -30,12 +30,6 @@ private:
     QString m_path;
 };
 
-struct Hunk
-{
-    ByteRange left;
-    ByteRange right;
-};
-
 bool writeFile(const QString &path, const QByteArray &contents)
 {
     QFile file(path);
@@ -89,7 +83,7 @@ private slots:
     void emptiedPaneSavesANewText();
     void keysMoveInThePaneLastFocused();
     void paneMenuMovesInThatPane();
-    void compareForgetsAlignedHunks();
+    void f8FollowsAlignedCompareUntilCompare();
 
 private:
     QString path(const char *name) const { return m_dir->filePath(QString::fromUtf8(name)); }
@@ -301,13 +295,27 @@ void TestWindowFiles::paneMenuMovesInThatPane()
     QCOMPARE(pane(false)->selection(), (ByteRange{2, 1}));
 }
 
-void TestWindowFiles::compareForgetsAlignedHunks()
+void TestWindowFiles::f8FollowsAlignedCompareUntilCompare()
 {
-    m_fixture->setLeft(QStringLiteral("abc"));
-    m_fixture->setRight(QStringLiteral("xabc"));
+    // Forty lines inserted at the top of the right text, line 150 changed: after F7, F8 in the
+    // left pane takes the right pane to the changed line's aligned place, forty lines further.
+    m_fixture->setLeft(lines(200, {150}));
+    m_fixture->setRight(QStringLiteral("new\n").repeated(40) + lines(200));
+    QPushButton *compare = m_fixture->button("按钮1");
+    compare->setFocus();
+    QTest::keyClick(compare, Qt::Key_F7);
     commands::DifferenceNavigator &navigator = m_fixture->window->differenceNavigator();
-    navigator.setAlignedHunks(std::vector<Hunk>{{{0, 0}, {0, 1}}});
-    QCOMPARE(navigator.alignedPairs().size(), std::size_t(1));
+    QCOMPARE(navigator.alignedPairs().size(), std::size_t(2));
+
+    const int32_t changed = int32_t(pane(false)->context().find("LINE 150"));
+    const int32_t aligned = changed + 40 * 4;
+    QTest::keyClick(compare, Qt::Key_F8);
+    QCOMPARE(pane(false)->selection().start, changed);
+    QTextCursor cursor(pane(true)->document());
+    cursor.setPosition(aligned); // one byte per character here, no soft breaks
+    const QRect place = pane(true)->cursorRect(cursor);
+    QVERIFY(place.top() >= 0 && place.bottom() <= pane(true)->viewport()->height());
+
     m_fixture->click("按钮1");
     QVERIFY(navigator.alignedPairs().empty());
 }
