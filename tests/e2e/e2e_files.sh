@@ -10,6 +10,7 @@ work=$(mktemp -d)
 printf '\xd6\xd0\xce\xc4 left\r\nsecond line\r\n' >"$work/left.txt"
 printf '\xe4\xb8\xad\xe6\x96\x87 right\nsecond line\n' >"$work/right.txt"
 
+echo "start-up with two files"
 start_program "$1" "$work/left.txt" "$work/right.txt"
 xdotool search --name "^信息：\$" >/dev/null 2>&1 && fail "message at start-up"
 read_pane_at "${LEFT_PANE[@]}"
@@ -38,6 +39,7 @@ xdotool key Escape
 expect_exit_status 0
 
 # A missing left file: the box names it, the right file still loads.
+echo "start-up with a missing file"
 start_program "$1" "$work/missing.txt" "$work/right.txt"
 box=$(wait_for_window_named "信息：") || fail "no message for a missing file"
 xdotool windowfocus --sync "$box" 2>/dev/null || true
