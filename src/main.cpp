@@ -3,5 +3,6 @@
 
 int main(int argc, char **argv)
 {
-    return lifecycle::run(argc, argv);
+    return lifecycle::run(argc, argv, lifecycle::buildMainWindow,
+                          lifecycle::Arguments::FilesToOpen);
 }

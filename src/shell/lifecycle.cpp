@@ -188,7 +188,7 @@ std::unique_ptr<MainWindow> buildMainWindow(AppState &state)
     return std::make_unique<MainWindow>(state);
 }
 
-int run(int argc, char **argv, const WindowBuilder &build)
+int run(int argc, char **argv, const WindowBuilder &build, Arguments arguments)
 {
     catchOutOfMemoryEverywhere();
     if (!displayConfigured())
@@ -198,7 +198,9 @@ int run(int argc, char **argv, const WindowBuilder &build)
     qInstallMessageHandler(nullptr);
     translations::installToolkitChinese(app);
 
-    const commandline::Startup startup = commandline::parse(QCoreApplication::arguments());
+    const commandline::Startup startup = arguments == Arguments::FilesToOpen
+                                             ? commandline::parse(QCoreApplication::arguments())
+                                             : commandline::Startup{};
     if (startup.exitStatus) {
         const QByteArray text = startup.message.toLocal8Bit();
         std::fwrite(text.constData(), 1, std::size_t(text.size()),

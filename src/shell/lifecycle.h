@@ -23,9 +23,18 @@ using WindowBuilder = std::function<std::unique_ptr<MainWindow>(AppState &)>;
 // Builds the main window, or answers nullptr when one of its controls cannot work here.
 std::unique_ptr<MainWindow> buildMainWindow(AppState &state);
 
-// Runs the program: creates the shared state, builds and shows the window, runs the event loop
-// and releases the state. Returns the exit status.
-int run(int argc, char **argv, const WindowBuilder &build = buildMainWindow);
+// What the arguments the toolkit leaves mean: nothing, or the files to load into the panes
+// (textcompare [LEFT [RIGHT]], with --help).
+enum class Arguments
+{
+    Ignored,
+    FilesToOpen,
+};
+
+// Runs the program: creates the shared state, builds and shows the window, loads the files the
+// arguments name, runs the event loop and releases the state. Returns the exit status.
+int run(int argc, char **argv, const WindowBuilder &build = buildMainWindow,
+        Arguments arguments = Arguments::Ignored);
 
 // Whether control events still reach their commands: not once the program is ending.
 bool commandsEnabled();
