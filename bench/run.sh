@@ -1,24 +1,19 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmark program, keeps its JSON output and prints the ratios the
-# targets are set in. Usage: bash bench/run.sh [build folder] [extra benchmark options]
-set -euo pipefail
+# Installs what is missing, builds and runs the benchmark program, keeps its JSON output and
+# prints the ratios the targets are set in.
+# Usage: bash bench/run.sh [build folder] [extra benchmark options]
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$here")"
-build="${1:-$root/build}"
+build="${1:-$BUILD_DIR}"
 shift || true
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEXTCOMPARE_BENCH=ON
-else
-    cmake -S "$root" -B "$build" -DTEXTCOMPARE_BENCH=ON >/dev/null
-fi
-cmake --build "$build" --target textcompare_bench
+install_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+build_in "$build" "$ROOT" textcompare_bench -DTEXTCOMPARE_BENCH=ON
 
 out="$build/bench/results.json"
 echo "running the benchmarks (a few minutes)..." >&2
 QT_QPA_PLATFORM=offscreen "$build/bench/textcompare_bench" --benchmark_format=json "$@" >"$out"
-echo "results: $out"
+echo "results: $(shown_path "$out")"
 
 python3 - "$out" <<'PY'
 import json
