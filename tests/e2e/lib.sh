@@ -4,12 +4,13 @@ set -euo pipefail
 
 TITLE="文本比较1.0      BY:Quorvel ID：Orrindel"
 
-# Starts Xvfb on a free display and exports DISPLAY; the server stops when the script exits.
+# Starts Xvfb on a free display, with any extra server options of the arguments, and exports
+# DISPLAY; the server stops when the script exits.
 start_xvfb() {
     local display
     for display in $(seq 90 140); do
         [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp "$@" >/dev/null 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 50); do
             [ -e "/tmp/.X11-unix/X$display" ] && break
@@ -25,9 +26,12 @@ start_xvfb() {
     return 1
 }
 
+# Stops the program and the server, and removes the script's scratch folder E2E_TMP if it made
+# one.
 stop_all() {
     [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    [ -n "${E2E_TMP:-}" ] && rm -rf "$E2E_TMP" || true
 }
 
 # Starts the program and waits for its main window; sets APP_PID and WINDOW.
