@@ -54,7 +54,7 @@ run_tests_in() {
     local log="$dir/ctest.log" logs="$dir/test-logs" count
     rm -rf "$logs"
     mkdir -p "$logs"
-    count=$(ctest --test-dir "$dir" -N | sed -n -E 's/^Total Tests: ([0-9]+)$/\1/p')
+    count=$(ctest --test-dir "$dir" -N | sed -n -E 's/^Total Tests: ([0-9]+)$/\1/p' || true)
     echo "running ${count:-0} tests (log: $(shown_path "$log"))"
     ctest --test-dir "$dir" --output-on-failure -j2 >"$log" 2>&1 || true
 
@@ -104,7 +104,8 @@ build_and_test() {
         return 0
     fi
     local count not_run
-    count=$(ctest --test-dir "$dir" -N 2>/dev/null | sed -n -E 's/^Total Tests: ([0-9]+)$/\1/p')
+    count=$(ctest --test-dir "$dir" -N 2>/dev/null | sed -n -E 's/^Total Tests: ([0-9]+)$/\1/p' ||
+        true)
     count=${count:-0}
     not_run="its tests not run"
     [ "$count" -gt 0 ] && not_run="$count tests not run"
@@ -136,7 +137,7 @@ run_fuzz_target() {
     local runs added first_cov last_cov
     runs=$(fuzz_stat number_of_executed_units "$log")
     added=$(fuzz_stat new_units_added "$log")
-    first_cov=$(sed -n -E 's/.*INITED cov: ([0-9]+).*/\1/p' "$log" | head -n 1)
+    first_cov=$(sed -n -E '/INITED cov: /{s/.*INITED cov: ([0-9]+).*/\1/p;q}' "$log")
     last_cov=$(grep -oE ' cov: [0-9]+' "$log" | tail -n 1 | grep -oE '[0-9]+' || true)
     local progress="$runs runs"
     if [ -n "$first_cov" ] && [ -n "$last_cov" ]; then
@@ -148,7 +149,7 @@ run_fuzz_target() {
         return 0
     fi
     local reason crash
-    reason=$(sed -n -E 's/^SUMMARY: (.*[^ ])( in)? *$/\1/p' "$log" | head -n 1)
+    reason=$(sed -n -E '/^SUMMARY: /{s/^SUMMARY: (.*[^ ])( in)? *$/\1/p;q}' "$log")
     crash=$(sed -n -E 's/.*Test unit written to (.*)$/\1/p' "$log" | tail -n 1)
     [ -n "$crash" ] && crash=$(shown_path "$crash")
     echo "$name: $progress"

@@ -5,24 +5,34 @@ set -euo pipefail
 TITLE="文本比较1.0      BY:Quorvel ID：Orrindel"
 
 # Starts Xvfb on a free display, with any extra server options of the arguments, and exports
-# DISPLAY; the server stops when the script exits.
+# DISPLAY; the server stops when the script exits. The display number is drawn at random from a
+# wide range: servers that let Xvfb pick (-displayfd alone) all start from :0, and one that loses
+# the race for a display can take the winner's lock and socket with it. The server reports its
+# display once it takes connections; a draw that was taken meanwhile is drawn again.
 start_xvfb() {
-    local display
-    for display in $(seq 90 140); do
+    local number_file display
+    trap 'stop_all' EXIT
+    for _ in $(seq 20); do
+        display=$((1000 + RANDOM % 30000))
         [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-        Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp "$@" >/dev/null 2>&1 &
+        number_file=$(mktemp)
+        Xvfb ":$display" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp "$@" \
+            3>"$number_file" >/dev/null 2>&1 &
         XVFB_PID=$!
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$display" ] && break
+        for _ in $(seq 100); do
+            if grep -q "^$display\$" "$number_file"; then
+                rm -f "$number_file"
+                export DISPLAY=":$display"
+                return 0
+            fi
+            kill -0 "$XVFB_PID" 2>/dev/null || break
             sleep 0.1
         done
-        if kill -0 "$XVFB_PID" 2>/dev/null; then
-            export DISPLAY=":$display"
-            trap 'stop_all' EXIT
-            return 0
-        fi
+        rm -f "$number_file"
+        kill "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
     done
-    echo "no free display for Xvfb" >&2
+    echo "Xvfb did not start" >&2
     return 1
 }
 
