@@ -1,19 +1,14 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmark program, keeps its JSON output and prints the ratios the
-# targets are set in. Usage: bash bench/run.sh [build folder] [extra benchmark options]
-set -euo pipefail
+# Installs what is missing, builds and runs the benchmark program, keeps its JSON output and
+# prints the ratios the targets are set in.
+# Usage: bash bench/run.sh [build folder] [extra benchmark options]
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-root="$(dirname "$here")"
-build="${1:-$root/build}"
+build="${1:-$BUILD_DIR}"
 shift || true
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTEXTCOMPARE_BENCH=ON
-else
-    cmake -S "$root" -B "$build" -DTEXTCOMPARE_BENCH=ON >/dev/null
-fi
-cmake --build "$build" --target textcompare_bench
+install_packages "${BUILD_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+build_in "$build" "$ROOT" textcompare_bench -DTEXTCOMPARE_BENCH=ON
 
 out="$build/bench/results.json"
 # A resident-memory figure is only meaningful in a process whose heap no other benchmark has
@@ -24,7 +19,7 @@ QT_QPA_PLATFORM=offscreen "$build/bench/textcompare_bench" --benchmark_format=js
     --benchmark_filter=-BM_AlignedResident "$@" >"$out"
 QT_QPA_PLATFORM=offscreen "$build/bench/textcompare_bench" --benchmark_format=json \
     "$@" --benchmark_filter=BM_AlignedResident >"$alone"
-echo "results: $out $alone"
+echo "results: $(shown_path "$out") $(shown_path "$alone")"
 
 python3 - "$out" "$alone" <<'PY'
 import json
