@@ -54,6 +54,31 @@ checks = [
     ("BM_AlignedCompare/cjk/1pct", "BM_Load/cjk", 1.0),
     ("BM_AlignedCompare/longline/1pct", "BM_Load/prose", 2.0),
     ("BM_AlignedCompare/unrelated", "BM_Load/prose", 2.0),
+    # Editing one long unbroken line.
+    ("BM_Clear/longline", "BM_Load/longline", 1.0),
+    ("BM_Undo/longline", "BM_Load/longline", 1.0),
+    ("BM_Redo/longline", "BM_Load/longline", 1.0),
+    ("BM_DeleteAll/longline", "BM_Load/longline", 1.0),
+    ("BM_ReplaceAll/longline", "BM_Load/longline", 1.0),
+    ("BM_Type/longline", "BM_Load/longline", 0.05),
+    ("BM_FindNext/longline", "BM_Load/longline", 0.05),
+    # The user's path, against decoding ten megabytes.
+    ("BM_Paste/prose10M", "BM_Floor/decode10M", 4.0),
+    ("BM_Paste/longline", "BM_Floor/decode10M", 4.0),
+    ("BM_CompareAfterPaste/prose10M/1pct", "BM_Floor/decode10M", 4.0),
+    ("BM_CompareAfterPaste/prose/1pct", "BM_Floor/decode10M", 4.0),
+    ("BM_CompareAfterPaste/longline/1pct", "BM_Floor/decode10M", 4.0),
+    ("BM_ReplaceAll/prose10M", "BM_Floor/decode10M", 4.0),
+]
+# The longest stall of a step, against decoding ten megabytes.
+stall_checks = [
+    ("BM_Paste/prose10M", 2.0),
+    ("BM_Paste/longline", 2.0),
+    ("BM_CompareAfterPaste/prose10M/1pct", 2.0),
+    ("BM_CompareAfterPaste/prose/1pct", 2.0),
+    ("BM_CompareAfterPaste/longline/1pct", 2.0),
+    ("BM_ReplaceAll/prose10M", 2.0),
+    ("BM_Idle/longline", 0.5),
 ]
 print()
 print("ms: measured time, up to the processed pending events; idle: the layout Qt leaves for")
@@ -87,6 +112,24 @@ for name in ("BM_AlignedResident/prose10M/1pct",):
     failed |= not ok
     print(f"{'resident bytes per text byte, aligned prose10M':<44} {'':8} {'':8} {memory:6.2f}"
           f" {10:6.2f}  {'yes' if ok else 'NO '}")
+floor = ms("BM_Floor/decode10M")
+if floor is not None:
+    print()
+    print(f"{'longest stall / decode10M':<44} {'ms':>8} {'':8} {'ratio':>6} {'target':>6}  ok")
+    for name, target in stall_checks:
+        stall = median(name, "longest_stall_ms")
+        if stall is None:
+            continue
+        ratio = stall / floor
+        ok = ratio <= target
+        failed |= not ok
+        print(f"{name:<44} {stall:8.1f} {'':8} {ratio:6.2f} {target:6.2f}  {'yes' if ok else 'NO '}")
+    cpu = median("BM_Idle/longline", "cpu_percent")
+    if cpu is not None:
+        ok = cpu <= 5
+        failed |= not ok
+        print(f"{'idle CPU %, caret in the long line':<44} {cpu:8.1f} {'':8} {'':6} {5:6.2f}"
+              f"  {'yes' if ok else 'NO '}")
 stalled = list(dict.fromkeys(b["name"] for b in rows if "longest_stall_ms" in b))
 if stalled:
     print()
