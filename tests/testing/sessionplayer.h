@@ -4,7 +4,8 @@
 // against the session model: the panes' texts, their undo and redo, the marks Compare and Find
 // next make, the end-of-search message and the find cursor. Input goes in as a user gives it:
 // the clipboard and Ctrl+V, key presses, clicks on the buttons, the size list and the colour
-// palette.
+// palette. The player starts from a fresh window: empty panes, find cursor 0, the highlight
+// format as start-up makes it.
 
 #include <algorithm>
 #include <string>
