@@ -235,19 +235,30 @@ void formatSelection(QTextCursor &cursor, const CharFormat &record)
     const int end = cursor.selectionEnd();
     QTextDocument *document = cursor.document();
     QTextCursor part(document);
+    struct Part
+    {
+        int from;
+        int to;
+        QTextCharFormat format;
+    };
+    std::vector<Part> parts;
     for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
+        // A formatted fragment may merge with its neighbours, which ends a walk over them, so
+        // the block's fragments are all read before the first is formatted.
+        parts.clear();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int from = std::max(start, fragment.position());
             const int to = std::min(end, fragment.position() + fragment.length());
-            if (from >= to)
-                continue;
-            QTextCharFormat format = fragment.charFormat();
-            textformat::applyTo(record, format);
-            part.setPosition(from);
-            part.setPosition(to, QTextCursor::KeepAnchor);
-            part.setCharFormat(format);
+            if (from < to)
+                parts.push_back({from, to, fragment.charFormat()});
+        }
+        for (Part &piece : parts) {
+            textformat::applyTo(record, piece.format);
+            part.setPosition(piece.from);
+            part.setPosition(piece.to, QTextCursor::KeepAnchor);
+            part.setCharFormat(piece.format);
         }
         // The paragraph break after the block belongs to the selection too.
         const int breakPosition = block.position() + block.length() - 1;
