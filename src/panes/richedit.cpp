@@ -27,10 +27,6 @@
 
 namespace {
 
-// Shortest stretch of marks or pasted text, in characters, whose layout is done while the pane
-// is idle.
-constexpr int kShortestDeferredSpan = 16 * 1024;
-
 // The first local file among dropped URLs; empty when none is a local file.
 QString droppedFile(const QMimeData *source)
 {
@@ -66,11 +62,13 @@ bool anyProtected(const QTextDocument &document, int from, int to)
 
 } // namespace
 
-RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
+RichEdit::RichEdit(QWidget *parent) : QPlainTextEdit(parent)
 {
-    setAcceptRichText(false); // pasted and dropped text comes in as plain text
+    // The pane lays out only the paragraphs it shows, and scrolls by lines, so a long text
+    // costs no layout beyond the view wherever the view is. Pasted and dropped text comes in as
+    // plain text; the only formats are the marks.
     setTabChangesFocus(true);
-    setLineWrapMode(QTextEdit::WidgetWidth);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Word wrap, falling back to a break anywhere in a word wider than the pane. It is quadratic
     // in a run without a break opportunity, but no paragraph is long enough for that to show.
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -78,6 +76,7 @@ RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
+    setFont(defaultFont()); // the document's default font follows the widget's
     document()->setDefaultFont(defaultFont());
     document()->setUndoRedoEnabled(true);
 
@@ -100,7 +99,7 @@ const RichEdit::CodePageText &RichEdit::codePageText() const
 {
     if (!m_text) {
         paragraphs::PlainText plain = paragraphs::plainText(*document());
-        m_text = CodePageText{text::toCodePage(plain.text), std::move(plain.softBreaks)};
+        m_text = CodePageText{text::toCodePage(plain.text), std::move(plain.softBreaks), {}};
     }
     return *m_text;
 }
@@ -112,8 +111,11 @@ const std::string &RichEdit::bytes() const
 
 ByteMap RichEdit::byteMap() const
 {
-    const CodePageText &text = codePageText();
-    return ByteMap(text.bytes, text.softBreaks);
+    codePageText();
+    CodePageText &text = *m_text;
+    if (text.checkpoints.empty() && !text.bytes.empty())
+        text.checkpoints = ByteMap::checkpoints(text.bytes, text.softBreaks);
+    return ByteMap(text.bytes, text.softBreaks, text.checkpoints);
 }
 
 std::string RichEdit::context() const
@@ -125,12 +127,7 @@ void RichEdit::setContext(std::string_view text)
 {
     // Every byte given is written, a zero byte included, so no text is lost on the way back.
     QString content = text::fromCodePage(text);
-    // A text too tall for the pane gets its scroll bar before it goes in, so it is laid out once,
-    // at the width left beside the bar, rather than again when the bar appears.
-    const bool barFirst = needsScrollBar(content);
     paragraphs::groupLines(content);
-    if (barFirst)
-        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
@@ -140,20 +137,6 @@ void RichEdit::setContext(std::string_view text)
     cursor.insertText(content, QTextCharFormat());
     paragraphs::cutLongParagraphs(cursor, 0, cursor.position());
     cursor.endEditBlock();
-    if (barFirst)
-        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded); // kept: the text needs it
-}
-
-bool RichEdit::needsScrollBar(QStringView text) const
-{
-    if (!isVisible() || verticalScrollBar()->isVisible() ||
-        verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded)
-        return false;
-    // A lower bound of the lines the text takes: one per paragraph, and one per viewport width
-    // of characters, none of which is narrower than a pixel.
-    const qreal width = std::max(1, viewport()->width());
-    const qreal lines = std::max(qreal(text.count(u'\n') + 1), qreal(text.size()) / width);
-    return lines * QFontMetricsF(document()->defaultFont()).lineSpacing() > viewport()->height();
 }
 
 QTextCursor RichEdit::selectionCursor() const
@@ -226,12 +209,24 @@ int32_t RichEdit::textLength() const
 
 void RichEdit::showSelection()
 {
-    const QRect caret = cursorRect(selectionCursor());
-    const int height = viewport()->height();
-    if (caret.top() < 0 || caret.bottom() > height) {
-        QScrollBar *bar = verticalScrollBar();
-        bar->setValue(bar->value() + caret.center().y() - height / 2);
-    }
+    showPosition(selectionCursor().selectionStart());
+}
+
+void RichEdit::showPosition(int position)
+{
+    // The scroll bar counts lines: those of the paragraphs laid out so far, and one for every
+    // other paragraph. The position's paragraph is laid out to find its line.
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid())
+        return;
+    document()->documentLayout()->blockBoundingRect(block);
+    int line = block.firstLineNumber();
+    if (const QTextLine textLine = block.layout()->lineForTextPosition(position - block.position());
+        textLine.isValid())
+        line += textLine.lineNumber();
+    QScrollBar *bar = verticalScrollBar();
+    if (line < bar->value() || line >= bar->value() + bar->pageStep())
+        bar->setValue(line - bar->pageStep() / 2);
 }
 
 namespace {
@@ -257,19 +252,30 @@ void formatSelection(QTextCursor &cursor, const CharFormat &record)
     const int end = cursor.selectionEnd();
     QTextDocument *document = cursor.document();
     QTextCursor part(document);
+    struct Part
+    {
+        int from;
+        int to;
+        QTextCharFormat format;
+    };
+    std::vector<Part> parts;
     for (QTextBlock block = document->findBlock(start); block.isValid() && block.position() < end;
          block = block.next()) {
+        // A formatted fragment may merge with its neighbours, which ends a walk over them, so
+        // the block's fragments are all read before the first is formatted.
+        parts.clear();
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int from = std::max(start, fragment.position());
             const int to = std::min(end, fragment.position() + fragment.length());
-            if (from >= to)
-                continue;
-            QTextCharFormat format = fragment.charFormat();
-            textformat::applyTo(record, format);
-            part.setPosition(from);
-            part.setPosition(to, QTextCursor::KeepAnchor);
-            part.setCharFormat(format);
+            if (from < to)
+                parts.push_back({from, to, fragment.charFormat()});
+        }
+        for (Part &piece : parts) {
+            textformat::applyTo(record, piece.format);
+            part.setPosition(piece.from);
+            part.setPosition(piece.to, QTextCursor::KeepAnchor);
+            part.setCharFormat(piece.format);
         }
         // The paragraph break after the block belongs to the selection too.
         const int breakPosition = block.position() + block.length() - 1;
@@ -338,22 +344,6 @@ void RichEdit::applyCharFormat(const CharFormat &format)
         setSelectionCursor(cursor); // keeps the insertion-point format
 }
 
-void RichEdit::resumeLayout(const QSizeF &pageSize, int scrolled)
-{
-    // The layout starts again from the top; until it reaches the view, the document looks
-    // shorter than it is and the scroll bar gives way. The view is laid out at once and the
-    // scroll bar put back where it was.
-    QTextDocument *document = this->document();
-    document->setPageSize(pageSize);
-    if (scrolled > 0) {
-        QScrollBar *bar = verticalScrollBar();
-        document->documentLayout()->hitTest(QPointF(0, scrolled + viewport()->height()),
-                                            Qt::FuzzyHit);
-        bar->setMaximum(std::max(bar->maximum(), scrolled));
-        bar->setValue(scrolled);
-    }
-}
-
 void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharFormat &format)
 {
     std::vector<std::pair<int, int>> spans; // document positions, end excluded
@@ -372,23 +362,12 @@ void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharForm
     QTextDocument *document = this->document();
     const int first = spans.front().first;
     const int last = spans.back().second;
-    // Marks over most of a long text are laid out the way a new text is: the visible part at
-    // once, the rest in steps while the pane is idle. A document without a page size lays out
-    // nothing, so the page size is taken away while the formats change.
-    const QSizeF pageSize = document->pageSize();
-    const bool deferLayout = !pageSize.isNull() && last - first >= kShortestDeferredSpan &&
-                             2 * qint64(last - first) >= document->characterCount();
-    const int scrolled = verticalScrollBar()->value();
-    if (deferLayout) {
-        document->setPageSize(QSizeF(0, 0));
-    } else {
-        // Every format change in a block drops its layout, at a cost that grows with the
-        // block's lines; a block without lines drops it at once. These blocks are laid out
-        // again when the batch ends anyway.
-        for (QTextBlock block = document->findBlock(first);
-             block.isValid() && block.position() < last; block = block.next())
-            block.clearLayout();
-    }
+    // Every format change in a block drops its layout, at a cost that grows with the block's
+    // lines; a block without lines drops it at once. The blocks in view are laid out again when
+    // they are painted, the others when they come into view.
+    for (QTextBlock block = document->findBlock(first); block.isValid() && block.position() < last;
+         block = block.next())
+        block.clearLayout();
 
     QTextCursor cursor(document);
     m_formatting = true;
@@ -401,9 +380,6 @@ void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharForm
     }
     cursor.endEditBlock();
     m_formatting = false;
-
-    if (deferLayout)
-        resumeLayout(pageSize, scrolled);
 }
 
 void RichEdit::focusInEvent(QFocusEvent *event)
@@ -413,7 +389,7 @@ void RichEdit::focusInEvent(QFocusEvent *event)
         m_hiddenSelection.reset();
         setTextCursor(selection);
     }
-    QTextEdit::focusInEvent(event);
+    QPlainTextEdit::focusInEvent(event);
 }
 
 void RichEdit::focusOutEvent(QFocusEvent *event)
@@ -426,7 +402,7 @@ void RichEdit::focusOutEvent(QFocusEvent *event)
         caret.clearSelection();
         setTextCursor(caret);
     }
-    QTextEdit::focusOutEvent(event);
+    QPlainTextEdit::focusOutEvent(event);
 }
 
 bool RichEdit::editTouchesProtectedText(const QTextCursor &cursor, int extraBefore,
@@ -482,7 +458,7 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QTextEdit::keyPressEvent(event);
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 void RichEdit::inputMethodEvent(QInputMethodEvent *event)
@@ -492,12 +468,12 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *event)
         return;
     }
     const ProtectedTextEdit edit(*document());
-    QTextEdit::inputMethodEvent(event);
+    QPlainTextEdit::inputMethodEvent(event);
 }
 
 bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
 {
-    return (source->hasText() && QTextEdit::canInsertFromMimeData(source)) ||
+    return (source->hasText() && QPlainTextEdit::canInsertFromMimeData(source)) ||
            !droppedFile(source).isEmpty();
 }
 
@@ -508,14 +484,7 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
     const ProtectedTextEdit edit(*document());
     QString text = source->text();
     paragraphs::groupLines(text);
-    // A long paste is laid out the way a new text is: the view at once, the rest in steps
-    // while the pane is idle. Laid out in one go, 50 MiB froze the window for minutes.
     QTextDocument *document = this->document();
-    const QSizeF pageSize = document->pageSize();
-    const bool deferLayout = !pageSize.isNull() && text.size() >= kShortestDeferredSpan;
-    const int scrolled = verticalScrollBar()->value();
-    if (deferLayout)
-        document->setPageSize(QSizeF(0, 0));
     QTextCursor cursor = textCursor();
     // One edit block: the paste is one step the user can undo, its paragraphs included.
     cursor.beginEditBlock();
@@ -527,8 +496,6 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
     paragraphs::cutLongParagraphs(paragraphCursor, from, cursor.position());
     cursor.endEditBlock();
     setTextCursor(cursor);
-    if (deferLayout)
-        resumeLayout(pageSize, scrolled);
     ensureCursorVisible();
 }
 
@@ -580,7 +547,7 @@ void RichEdit::dropEvent(QDropEvent *event)
 {
     if (const QString path = droppedFile(event->mimeData()); !path.isEmpty()) {
         QDragLeaveEvent leave; // ends the drag's drop caret
-        QTextEdit::dragLeaveEvent(&leave);
+        QPlainTextEdit::dragLeaveEvent(&leave);
         event->acceptProposedAction();
         emit fileDropped(path);
         return;
@@ -590,7 +557,7 @@ void RichEdit::dropEvent(QDropEvent *event)
         return;
     }
     const ProtectedTextEdit edit(*document());
-    QTextEdit::dropEvent(event);
+    QPlainTextEdit::dropEvent(event);
 }
 
 void RichEdit::contextMenuEvent(QContextMenuEvent *event)
@@ -609,7 +576,7 @@ void RichEdit::contextMenuEvent(QContextMenuEvent *event)
 
 void RichEdit::mousePressEvent(QMouseEvent *event)
 {
-    QTextEdit::mousePressEvent(event);
+    QPlainTextEdit::mousePressEvent(event);
     m_wordDrag.stop();
     // A press inside a selection may start dragging it instead.
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
@@ -623,7 +590,7 @@ void RichEdit::mouseMoveEvent(QMouseEvent *event)
     std::optional<ProtectedTextEdit> edit;
     if (event->buttons() & Qt::LeftButton)
         edit.emplace(*document());
-    QTextEdit::mouseMoveEvent(event);
+    QPlainTextEdit::mouseMoveEvent(event);
     if (event->buttons() & Qt::LeftButton) {
         if (const std::optional<QTextCursor> words = m_wordDrag.extend(textCursor()))
             setTextCursor(*words);
@@ -635,7 +602,7 @@ void RichEdit::mouseReleaseEvent(QMouseEvent *event)
     m_wordDrag.stop();
     // The middle button pastes the selection of the windowing system.
     const ProtectedTextEdit edit(*document());
-    QTextEdit::mouseReleaseEvent(event);
+    QPlainTextEdit::mouseReleaseEvent(event);
 }
 
 ByteRange RichEdit::selection() const
@@ -684,15 +651,5 @@ std::vector<ByteRange> RichEdit::markedRanges() const
 void RichEdit::scrollToByte(int32_t position)
 {
     ByteMap map = byteMap();
-    QTextCursor cursor(document());
-    cursor.setPosition(map.charStartAt(std::max(position, 0)));
-    const QRect caret = cursorRect(cursor);
-    const int height = viewport()->height();
-    if (caret.top() < 0 || caret.bottom() > height) {
-        QScrollBar *bar = verticalScrollBar();
-        const int target = bar->value() + caret.center().y() - height / 2;
-        // In a long text the layout has reached the character but not yet told the scroll bar.
-        bar->setMaximum(std::max(bar->maximum(), target));
-        bar->setValue(target);
-    }
+    showPosition(map.charStartAt(std::max(position, 0)));
 }

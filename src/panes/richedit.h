@@ -1,6 +1,6 @@
 #pragma once
 
-// The rich-text pane: a QTextEdit that the commands address through TextPane, counting
+// The rich-text pane: a QPlainTextEdit that the commands address through TextPane, counting
 // positions in bytes of its code-page text.
 
 #include <optional>
@@ -8,13 +8,13 @@
 #include <vector>
 
 #include <QTextCursor>
-#include <QTextEdit>
+#include <QPlainTextEdit>
 
 #include "panes/bytemap.h"
 #include "panes/textpane.h"
 #include "panes/worddrag.h"
 
-class RichEdit : public QTextEdit, public TextPane
+class RichEdit : public QPlainTextEdit, public TextPane
 {
     Q_OBJECT
 
@@ -71,18 +71,20 @@ private:
     {
         std::string bytes;
         std::vector<int> softBreaks;
+        // Made on the first look-up.
+        std::vector<ByteMap::Checkpoint> checkpoints;
     };
     const CodePageText &codePageText() const;
     const std::string &bytes() const;
+    // A map of the current text, with checkpoints.
     ByteMap byteMap() const;
     // Enter after a soft break, and Backspace or Delete next to one; answers whether it did
     // the edit.
     bool editAcrossSoftBreak(const QKeyEvent *event);
     void selectBytes(int64_t start, int64_t end);
+    // Scrolls the line that holds the document position into view, when it is out of view.
+    void showPosition(int position);
     void setSelectionCursor(const QTextCursor &cursor);
-    // Gives the document its page size back after a change made without one, keeping the view.
-    void resumeLayout(const QSizeF &pageSize, int scrolled);
-    bool needsScrollBar(QStringView text) const;
     bool editTouchesProtectedText(const QTextCursor &cursor, int extraBefore, int extraAfter) const;
 
     int32_t m_storedStart = 0;

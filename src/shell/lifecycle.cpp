@@ -13,6 +13,7 @@
 
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
+#include "shell/startupdisplay.h"
 #include "shell/translations.h"
 #include "text/codepage.h"
 
@@ -64,18 +65,16 @@ void showFatalBox(const QString &text)
     box.exec();
 }
 
+// The reason line for a start without a display, composed before the toolkit starts: the
+// toolkit takes its own options out of the command line.
+QByteArray g_noDisplayLine;
+
+// With no display there is no box: standard error gets its text and the reason.
 [[noreturn]] void fatalNoDisplay()
 {
-    const QByteArray text = fatalText(QString::fromUtf8(kLoadFailed)).toUtf8();
+    const QByteArray text = fatalText(QString::fromUtf8(kLoadFailed)).toUtf8() + g_noDisplayLine;
     writeToStandardError(text.constData(), std::size_t(text.size()));
     endProcess();
-}
-
-bool displayConfigured()
-{
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 // While the toolkit starts, a fatal message of its own (no display to connect to) ends the
@@ -191,7 +190,9 @@ std::unique_ptr<MainWindow> buildMainWindow(AppState &state)
 int run(int argc, char **argv, const WindowBuilder &build, Arguments arguments)
 {
     catchOutOfMemoryEverywhere();
-    if (!displayConfigured())
+    const startupdisplay::Tried tried = startupdisplay::fromStartup(argc, argv);
+    g_noDisplayLine = startupdisplay::notOpenedLine(tried).toUtf8() + '\n';
+    if (!startupdisplay::anythingToOpen(tried))
         fatalNoDisplay();
     qInstallMessageHandler(startupMessageHandler);
     Application app(argc, argv);

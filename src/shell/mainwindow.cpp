@@ -318,7 +318,7 @@ void MainWindow::setupFiles()
                 commands::openFile(*pane, fileOf(pane), path, *m_fileUser);
         });
         // An emptied pane forgets its file: what is typed or pasted into it is a new text.
-        connect(pane, &QTextEdit::textChanged, this, [this, pane] {
+        connect(pane, &QPlainTextEdit::textChanged, this, [this, pane] {
             if (pane->document()->isEmpty())
                 fileOf(pane) = {};
         });

@@ -4,32 +4,44 @@ set -euo pipefail
 
 TITLE="文本比较1.0      BY:Quorvel ID：Orrindel"
 
-# Starts Xvfb on a free display and exports DISPLAY; the server stops when the script exits.
-# The server picks the display itself and reports it, so tests running at the same time never
-# take the same one.
+# Starts Xvfb on a free display, with any extra server options of the arguments, and exports
+# DISPLAY; the server stops when the script exits. The display number is drawn at random from a
+# wide range: servers that let Xvfb pick (-displayfd alone) all start from :0, and one that loses
+# the race for a display can take the winner's lock and socket with it. The server reports its
+# display once it takes connections; a draw that was taken meanwhile is drawn again.
 start_xvfb() {
-    local number_file
-    number_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
-    XVFB_PID=$!
+    local number_file display
     trap 'stop_all' EXIT
-    for _ in $(seq 100); do
-        if [ -s "$number_file" ] && grep -q '^[0-9]' "$number_file"; then
-            export DISPLAY=":$(head -n 1 "$number_file" | tr -d '[:space:]')"
-            rm -f "$number_file"
-            return 0
-        fi
-        kill -0 "$XVFB_PID" 2>/dev/null || break
-        sleep 0.1
+    for _ in $(seq 20); do
+        display=$((1000 + RANDOM % 30000))
+        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
+        number_file=$(mktemp)
+        Xvfb ":$display" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp "$@" \
+            3>"$number_file" >/dev/null 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 100); do
+            if grep -q "^$display\$" "$number_file"; then
+                rm -f "$number_file"
+                export DISPLAY=":$display"
+                return 0
+            fi
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        rm -f "$number_file"
+        kill "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
     done
-    rm -f "$number_file"
     echo "Xvfb did not start" >&2
     return 1
 }
 
+# Stops the program and the server, and removes the script's scratch folder E2E_TMP if it made
+# one.
 stop_all() {
     [ -n "${APP_PID:-}" ] && kill "$APP_PID" 2>/dev/null || true
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+    [ -n "${E2E_TMP:-}" ] && rm -rf "$E2E_TMP" || true
 }
 
 # Starts the program and waits for its main window; sets APP_PID and WINDOW.

@@ -78,6 +78,7 @@ private slots:
     void emptyPaneReadsEmpty();
     void writeIsUndoable();
     void writtenTextHasDefaultFormat();
+    void sizeKeepingMarkOverMergingFragments();
     void selectionHiddenWithoutFocus();
     void protectedTextRefusesEditsButNotFormats();
     void protectedTextRefusesEveryWayIn_data();
@@ -234,6 +235,30 @@ void RichEditTest::writtenTextHasDefaultFormat()
         QVERIFY(!it.fragment().charFormat().hasProperty(QTextFormat::ForegroundBrush));
     }
     QVERIFY(!m_pane->document()->begin().charFormat().fontUnderline());
+}
+
+void RichEditTest::sizeKeepingMarkOverMergingFragments()
+{
+    // A mark without a size (the size list's empty item) keeps each character's size, fragment
+    // by fragment; marking one fragment makes it equal to its marked neighbours.
+    CharFormat keepSize = underline();
+    keepSize.FontSize = 0;
+    CharFormat large = underline();
+    large.FontSize = 12;
+    m_pane->setContext("abcdefgh");
+    const std::vector<ByteRange> scattered = {{1, 1}, {3, 1}, {5, 1}};
+    m_pane->applyCharFormat(scattered, keepSize);
+    const std::vector<ByteRange> third = {{2, 1}};
+    m_pane->applyCharFormat(third, large);
+    const std::vector<ByteRange> all = {{0, 8}};
+    m_pane->applyCharFormat(all, keepSize);
+
+    QTextCursor cursor(m_pane->document());
+    for (int position = 0; position < 8; ++position) {
+        cursor.setPosition(position + 1);
+        QVERIFY2(cursor.charFormat().fontUnderline(), qPrintable(QString::number(position)));
+        QCOMPARE(cursor.charFormat().font().pointSize(), position == 2 ? 12 : 9);
+    }
 }
 
 void RichEditTest::selectionHiddenWithoutFocus()

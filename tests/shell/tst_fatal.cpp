@@ -1,3 +1,6 @@
+#include <utility>
+
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
@@ -34,10 +37,13 @@ ProbeRun runProbe(const QString &mode)
             QString::fromUtf8(probe.readAllStandardError())};
 }
 
+// An X display that no server is expected to run on.
+const QString kNoServer = QStringLiteral(":4093");
+
 } // namespace
 
 // The fatal paths run in a child process: the probe program fails to build its window or runs
-// out of memory; the real program finds no display.
+// out of memory; the real program finds no display it can open.
 class FatalTest : public QObject
 {
     Q_OBJECT
@@ -47,6 +53,7 @@ private slots:
     void fatalErrorShowsBoxAndExits();
     void outOfMemoryAnywhereShowsBoxAndExits_data();
     void outOfMemoryAnywhereShowsBoxAndExits();
+    void noDisplayExitsWithMessage_data();
     void noDisplayExitsWithMessage();
 };
 
@@ -78,7 +85,9 @@ void FatalTest::fatalErrorShowsBoxAndExits()
     QCOMPARE(box, QStringLiteral("caption=错误\nicon=%1\nbuttons=确定\ntext=%2\n")
                       .arg(int(QMessageBox::Critical))
                       .arg(text));
-    QVERIFY(QString::fromUtf8(probe.readAllStandardError()).contains(text));
+    const QString standardError = QString::fromUtf8(probe.readAllStandardError());
+    QVERIFY(standardError.contains(text));
+    QVERIFY(!standardError.contains(QStringLiteral("无法打开显示")));
 }
 
 void FatalTest::outOfMemoryAnywhereShowsBoxAndExits_data()
@@ -126,18 +135,61 @@ void FatalTest::outOfMemoryAnywhereShowsBoxAndExits()
 #endif
 }
 
+void FatalTest::noDisplayExitsWithMessage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("wayland");
+    QTest::addColumn<QString>("reason");
+
+    const QString unset;
+    QTest::newRow("nothing set") << QStringList() << unset << unset << unset
+                                 << "无法打开显示：没有设置 DISPLAY";
+    QTest::newRow("X display without a server")
+        << QStringList() << unset << kNoServer << unset
+        << QStringLiteral("无法打开显示：DISPLAY=\"%1\"").arg(kNoServer);
+    QTest::newRow("Wayland display without a compositor")
+        << QStringList() << unset << unset << "wayland-textcompare-none"
+        << "无法打开显示：WAYLAND_DISPLAY=\"wayland-textcompare-none\"，没有设置 DISPLAY";
+    QTest::newRow("platform that does not exist")
+        << QStringList() << "nosuchplatform" << unset << unset
+        << "无法打开显示：平台 \"nosuchplatform\"";
+    QTest::newRow("platform on the command line")
+        << QStringList{"-platform", "nosuchplatform"} << "offscreen" << kNoServer << unset
+        << "无法打开显示：平台 \"nosuchplatform\"";
+}
+
+// The error box cannot be shown, so standard error gets its text and, on the line after it, why.
 void FatalTest::noDisplayExitsWithMessage()
 {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, platform);
+    QFETCH(QString, display);
+    QFETCH(QString, wayland);
+    QFETCH(QString, reason);
+    if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(kNoServer.mid(1))))
+        QSKIP("an X server runs on the display meant to have none");
+
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    const std::pair<const char *, QString> variables[] = {
+        {"QT_QPA_PLATFORM", platform}, {"DISPLAY", display}, {"WAYLAND_DISPLAY", wayland}};
+    for (const auto &[name, value] : variables) {
         environment.remove(name);
+        if (!value.isNull())
+            environment.insert(name, value);
+    }
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TEXTCOMPARE_PATH), {});
+    program.start(QStringLiteral(TEXTCOMPARE_PATH), arguments);
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 255);
-    QVERIFY(QString::fromUtf8(program.readAllStandardError()).contains("载入启动窗口失败"));
+
+    const QString standardError = QString::fromUtf8(program.readAllStandardError());
+    const QString text = QStringLiteral("运行时出错!\n\n错误信息：载入启动窗口失败\n");
+    QVERIFY2(standardError.contains(text + reason + u'\n'), qPrintable(standardError));
+    QCOMPARE(standardError.count(QStringLiteral("无法打开显示")), 1);
 }
 
 QTEST_APPLESS_MAIN(FatalTest)
