@@ -72,14 +72,12 @@ QString writeProblem(const QString &path, const textfile::WriteResult &result)
 
 bool openFile(TextPane &pane, PaneFile &origin, const QString &path, FileUser &user)
 {
-    textfile::ReadResult result = textfile::read(path);
+    const textfile::ReadResult result = textfile::read(path);
     if (result.status != textfile::ReadStatus::Read) {
         user.fileProblem(readProblem(path, result));
         return false;
     }
-    const std::string bytes = text::toCodePage(result.decoded.text);
-    result.decoded.text = QString(); // the pane makes its own copy; this one can go first
-    pane.setContext(bytes);
+    pane.setContext(result.decoded.text);
     origin = {std::move(result.decoded.format), path};
     return true;
 }
@@ -93,7 +91,7 @@ void openChosenFile(TextPane &pane, PaneFile &origin, FileUser &user)
 
 bool saveFile(const TextPane &pane, PaneFile &origin, const QString &path, FileUser &user)
 {
-    const QByteArray bytes = textfile::encode(text::fromCodePage(pane.context()), origin.format);
+    const QByteArray bytes = textfile::encode(pane.context(), origin.format);
     const textfile::WriteResult result = textfile::write(path, bytes);
     if (result.status != textfile::WriteStatus::Written) {
         user.fileProblem(writeProblem(path, result));

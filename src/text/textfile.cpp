@@ -48,6 +48,56 @@ bool hasLoneSurrogate(QStringView text)
     return false;
 }
 
+bool isAscii(std::string_view bytes)
+{
+    // No early exit: the loop over whole blocks is vectorised, and most files are read whole.
+    unsigned char seen = 0;
+    for (const char ch : bytes)
+        seen |= static_cast<unsigned char>(ch);
+    return seen < 0x80;
+}
+
+void noteLineEnds(std::vector<LineEnd> ends, Format &format)
+{
+    std::array<std::size_t, kLineEndKinds> counts{};
+    for (const LineEnd end : ends)
+        ++counts[std::size_t(end)];
+    std::size_t usual = 0;
+    for (std::size_t kind = 1; kind < kLineEndKinds; ++kind) {
+        if (counts[kind] > counts[usual])
+            usual = kind;
+    }
+    format.lineEnd = LineEnd(usual);
+    if (counts[usual] != ends.size())
+        format.mixedLineEnds = std::move(ends);
+}
+
+// The same as takeLineEnds for an ASCII text, in place: only CR and LF break lines there.
+void takeAsciiLineEnds(std::string &text, Format &format)
+{
+    if (std::memchr(text.data(), '\r', text.size()) == nullptr) {
+        format.lineEnd = LineEnd::Lf;
+        return;
+    }
+    std::vector<LineEnd> ends;
+    std::size_t write = 0;
+    for (std::size_t read = 0; read < text.size(); ++read) {
+        const char ch = text[read];
+        if (ch == '\r') {
+            const bool crLf = read + 1 < text.size() && text[read + 1] == '\n';
+            read += crLf ? 1 : 0;
+            ends.push_back(crLf ? LineEnd::CrLf : LineEnd::Cr);
+            text[write++] = '\n';
+        } else {
+            if (ch == '\n')
+                ends.push_back(LineEnd::Lf);
+            text[write++] = ch;
+        }
+    }
+    text.resize(write);
+    noteLineEnds(std::move(ends), format);
+}
+
 // Turns every line break into "\n" and notes which line ends the text had.
 void takeLineEnds(QString &text, Format &format)
 {
@@ -58,14 +108,12 @@ void takeLineEnds(QString &text, Format &format)
         return;
     }
     std::vector<LineEnd> ends;
-    std::array<qsizetype, kLineEndKinds> counts{};
     QString out(text.size(), Qt::Uninitialized);
     QChar *write = out.data();
     const QChar *read = text.constData();
     const QChar *const end = read + text.size();
     const auto lineBreak = [&](LineEnd kind) {
         ends.push_back(kind);
-        ++counts[std::size_t(kind)];
         *write++ = u'\n';
     };
     for (; read < end; ++read) {
@@ -93,15 +141,7 @@ void takeLineEnds(QString &text, Format &format)
     }
     out.truncate(write - out.constData());
     text = std::move(out);
-
-    std::size_t usual = 0;
-    for (std::size_t kind = 1; kind < kLineEndKinds; ++kind) {
-        if (counts[kind] > counts[usual])
-            usual = kind;
-    }
-    format.lineEnd = LineEnd(usual);
-    if (counts[usual] != qsizetype(ends.size()))
-        format.mixedLineEnds = std::move(ends);
+    noteLineEnds(std::move(ends), format);
 }
 
 QStringView lineEndText(LineEnd kind)
@@ -142,9 +182,17 @@ QString withLineEnds(QStringView text, const Format &format)
     return out;
 }
 
-Decoded decodeMarked(QByteArrayView bytes)
+// A decoded text before it goes into the code page.
+struct Unicode
 {
-    Decoded result;
+    DecodeStatus status = DecodeStatus::Decoded;
+    QString text;
+    Format format;
+};
+
+Unicode decodeMarked(QByteArrayView bytes)
+{
+    Unicode result;
     bool failed = false;
     if (bytes.startsWith(kUtf8Mark)) {
         result.format.encoding = Encoding::Utf8;
@@ -168,37 +216,45 @@ Decoded decodeMarked(QByteArrayView bytes)
 
 } // namespace
 
-Decoded decode(QByteArrayView bytes)
+Decoded decode(std::string bytes)
 {
     Decoded result;
-    if (bytes.startsWith(kUtf8Mark) || bytes.startsWith(kUtf16LEMark) ||
-        bytes.startsWith(kUtf16BEMark)) {
-        result = decodeMarked(bytes);
-    } else if (std::memchr(bytes.data(), 0, std::size_t(bytes.size())) != nullptr) {
-        result.status = DecodeStatus::ZeroBytes;
+    const QByteArrayView view(bytes.data(), qsizetype(bytes.size()));
+    Unicode unicode;
+    if (view.startsWith(kUtf8Mark) || view.startsWith(kUtf16LEMark) ||
+        view.startsWith(kUtf16BEMark)) {
+        unicode = decodeMarked(view);
+    } else if (std::memchr(bytes.data(), 0, bytes.size()) != nullptr) {
+        unicode.status = DecodeStatus::ZeroBytes;
+    } else if (isAscii(bytes)) {
+        // The same bytes in the code page: no converter, no copy.
+        takeAsciiLineEnds(bytes, result.format);
+        result.text = std::move(bytes);
+        return result;
     } else {
         bool failed = false;
-        result.text = decodeWith(decoderFor(QStringConverter::Utf8), bytes, failed);
+        unicode.text = decodeWith(decoderFor(QStringConverter::Utf8), view, failed);
         if (failed) {
             // Decoded again as the code page, the bytes come back the same when written out.
-            result.format.encoding = Encoding::Gb18030;
-            result.text = decodeWith(QStringDecoder("GB18030", QStringConverter::Flag::Stateless),
-                                     bytes, failed);
+            unicode.format.encoding = Encoding::Gb18030;
+            unicode.text = decodeWith(QStringDecoder("GB18030", QStringConverter::Flag::Stateless),
+                                      view, failed);
             if (failed)
-                result.status = DecodeStatus::InvalidGb18030;
+                unicode.status = DecodeStatus::InvalidGb18030;
         }
     }
-    if (result.status != DecodeStatus::Decoded) {
-        result.text.clear();
-        return result;
+    result.status = unicode.status;
+    result.format = std::move(unicode.format);
+    if (result.status == DecodeStatus::Decoded) {
+        takeLineEnds(unicode.text, result.format);
+        result.text = text::toCodePage(unicode.text);
     }
-    takeLineEnds(result.text, result.format);
     return result;
 }
 
-QByteArray encode(QStringView text, const Format &format)
+QByteArray encode(std::string_view text, const Format &format)
 {
-    const QString written = withLineEnds(text, format);
+    const QString written = withLineEnds(text::fromCodePage(text), format);
     QByteArray out;
     switch (format.encoding) {
     case Encoding::Utf8:
@@ -251,18 +307,45 @@ ReadResult read(const QString &path)
         result.reason = file.errorString();
         return result;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.status = ReadStatus::Unreadable;
-        result.reason = file.errorString();
-        return result;
+    // Read straight into the string the pane gets; a file that reports no size (as those of
+    // /proc do) is read in steps until its end.
+    std::string bytes(std::size_t(result.size > 0 ? result.size : 64 * 1024), '\0');
+    std::size_t total = 0;
+    for (;;) {
+        if (total == bytes.size()) {
+            // Full: one byte more tells whether the file goes on, without growing the string.
+            char next = 0;
+            const qint64 more = file.read(&next, 1);
+            if (more <= 0) {
+                if (more < 0) {
+                    result.status = ReadStatus::Unreadable;
+                    result.reason = file.errorString();
+                    return result;
+                }
+                break;
+            }
+            bytes.resize(2 * bytes.size());
+            bytes[total++] = next;
+        }
+        const qint64 got = file.read(bytes.data() + total, qint64(bytes.size() - total));
+        if (got < 0) {
+            result.status = ReadStatus::Unreadable;
+            result.reason = file.errorString();
+            return result;
+        }
+        if (got == 0)
+            break;
+        total += std::size_t(got);
+        if (qint64(total) > kLargestFileBytes)
+            break;
     }
-    result.size = bytes.size();
+    bytes.resize(total);
+    result.size = qint64(total);
     if (result.size > kLargestFileBytes) {
         result.status = ReadStatus::TooLarge; // it grew since it was looked at
         return result;
     }
-    result.decoded = decode(bytes);
+    result.decoded = decode(std::move(bytes));
     if (result.decoded.status != DecodeStatus::Decoded)
         result.status = ReadStatus::NotText;
     return result;

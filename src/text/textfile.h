@@ -2,11 +2,15 @@
 
 // Texts read from files and written back. A file's bytes are decoded by these rules: a
 // byte-order mark decides (UTF-8, UTF-16 LE, UTF-16 BE); otherwise bytes that are valid UTF-8
-// are UTF-8; anything else is GB18030. Every line break (CR LF, LF, CR, U+2028, U+2029) becomes
-// "\n", the one line break a pane knows; the file's own line ends are remembered, with the
-// encoding and the mark, so that writing the text back gives the file's bytes again.
+// are UTF-8; anything else is GB18030. The text comes out in the code page, as the panes take
+// it, with every line break (CR LF, LF, CR, U+2028, U+2029) as "\n", the one line break a pane
+// knows; the file's own line ends are remembered, with the encoding and the mark, so that
+// writing the text back gives the file's bytes again. A plain ASCII file is the same in the code
+// page and is handed on as it was read.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include <QByteArray>
@@ -62,16 +66,16 @@ enum class DecodeStatus
 struct Decoded
 {
     DecodeStatus status = DecodeStatus::Decoded;
-    QString text; // every line break as "\n"
+    std::string text; // in the code page, every line break as "\n"
     Format format;
 };
 
-Decoded decode(QByteArrayView bytes);
+Decoded decode(std::string bytes);
 
-// The bytes of a text (line breaks as "\n") in the format. When the text has as many breaks as
-// the format remembers mixed line ends, each break gets its own again; otherwise every break
-// gets the format's usual line end.
-QByteArray encode(QStringView text, const Format &format);
+// The file bytes of a code-page text (line breaks as "\n") in the format. When the text has as many
+// breaks as the format remembers mixed line ends, each break gets its own again; otherwise every
+// break gets the format's usual line end.
+QByteArray encode(std::string_view text, const Format &format);
 
 enum class ReadStatus
 {
