@@ -140,18 +140,6 @@ void alignedCompare(benchmark::State &state, Pair which)
     state.SetBytesProcessed(int64_t(state.iterations() * (pair.left.size() + pair.right.size())));
 }
 
-std::size_t residentBytes()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE));
-}
-
 // The memory the process holds with both panes loaded, aligned and laid out, per byte of both
 // texts: everything resident but the benchmark's copies of its inputs. Meaningful in a process
 // of its own (run.sh runs it so), before any other benchmark has grown the heap.

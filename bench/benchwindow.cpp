@@ -1,6 +1,8 @@
 #include "benchwindow.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <unistd.h>
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -144,4 +146,16 @@ void Responsiveness::report(benchmark::State &state) const
     state.counters["idle_layout_ms"] =
         benchmark::Counter(m_idleMs, benchmark::Counter::kAvgIterations);
     state.counters["longest_stall_ms"] = m_longestStallMs;
+}
+
+std::size_t residentBytes()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE));
 }

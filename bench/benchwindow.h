@@ -5,6 +5,7 @@
 // pending events are processed, so it includes the layout and painting it causes; the layout
 // Qt leaves for idle time is finished apart and timed on its own.
 
+#include <cstddef>
 #include <memory>
 #include <string_view>
 
@@ -68,6 +69,9 @@ private:
     AppState m_state;
     std::unique_ptr<MainWindow> m_window;
 };
+
+// The process's resident memory in bytes.
+std::size_t residentBytes();
 
 // What the event loop sees of one benchmark's steps: the layout a step leaves for idle time,
 // and the longest time the window took no input, from the start of a step to the end of the

@@ -344,18 +344,6 @@ void editText(benchmark::State &state, Input input, Edit edit)
     setTextBytes(state, left.size());
 }
 
-std::size_t residentBytes()
-{
-    long pages = 0;
-    long resident = 0;
-    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(statm);
-    }
-    return std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE));
-}
-
 // The memory the process holds with two texts loaded, compared and laid out, per byte of both
 // texts: everything resident but the benchmark's own copies of its inputs. The measured time is
 // loading and comparing.
