@@ -501,7 +501,8 @@ private:
         if (to < from)
             std::swap(from, to);
         if (from == to)
-            to = std::min<int>(int(text.size()), from + (text[from].isHighSurrogate() ? 2 : 1));
+            to = std::min<int>(int(text.size()),
+                               from + (from < text.size() && text[from].isHighSurrogate() ? 2 : 1));
         if (from == to)
             from = to - (to >= 2 && text[to - 1].isLowSurrogate() ? 2 : 1);
         const QString removed = text.mid(from, to - from);
