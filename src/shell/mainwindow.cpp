@@ -102,7 +102,12 @@ MainWindow::MainWindow(AppState &state, QWidget *parent)
     setupAlignedCompare();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // Closing the window moves the focus while its members are already gone; the window no
+    // longer follows the focus from here on.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void MainWindow::setupWindow()
 {
