@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
 #include "panes/editbox.h"
@@ -158,4 +159,13 @@ std::size_t residentBytes()
         std::fclose(statm);
     }
     return std::size_t(resident) * std::size_t(sysconf(_SC_PAGESIZE));
+}
+
+void BenchWindow::layOutEverything()
+{
+    for (RichEdit *pane : {m_window->leftPane(), m_window->rightPane()}) {
+        QAbstractTextDocumentLayout *layout = pane->document()->documentLayout();
+        for (QTextBlock block = pane->document()->begin(); block.isValid(); block = block.next())
+            layout->blockBoundingRect(block);
+    }
 }

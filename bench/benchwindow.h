@@ -58,6 +58,8 @@ public:
     void click(const char *buttonName);
     // Processes the pending events.
     void settle();
+    // Lays out every paragraph of both panes, in view or not.
+    void layOutEverything();
     // Finishes the layout the panes would do while idle; answers the milliseconds it took.
     double finishLayout();
     // Lets the event loop run, as an idle program does, until the panes' layouts have been quiet
