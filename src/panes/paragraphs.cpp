@@ -117,6 +117,32 @@ void hardenBreaks(QTextCursor &cursor, int from, int to)
     }
 }
 
+BreakKeeper::BreakKeeper(QTextDocument &document, int editStart) : m_document(document)
+{
+    const QTextBlock block = document.findBlock(editStart);
+    m_blockStart = block.isValid() ? block.position() : 0;
+    m_soft = block.isValid() && startsSoftly(block);
+}
+
+BreakKeeper::~BreakKeeper()
+{
+    const QTextBlock block = m_document.findBlock(m_blockStart);
+    // A paragraph merged into the one before it has no break of its own any more.
+    if (!block.isValid() || block.position() != m_blockStart || m_blockStart == 0 ||
+        startsSoftly(block) == m_soft)
+        return;
+    QTextBlockFormat format = block.blockFormat();
+    if (m_soft)
+        format.setProperty(SoftBreakProperty, true);
+    else
+        format.clearProperty(SoftBreakProperty);
+    QTextCursor mend(&m_document);
+    mend.setPosition(m_blockStart);
+    mend.joinPreviousEditBlock();
+    mend.setBlockFormat(format);
+    mend.endEditBlock();
+}
+
 PlainText plainText(const QTextDocument &document)
 {
     PlainText plain;

@@ -51,4 +51,23 @@ PlainText plainText(const QTextDocument &document);
 // The same for the document positions [from, to).
 QString plainText(const QTextDocument &document, int from, int to);
 
+// Keeps, through one edit of the user's, the kind of the break before the paragraph where the
+// edit starts. Removing a range from the start of a paragraph into a later one leaves the later
+// paragraph's format, and so its kind of break, where the earlier break stood: a line break
+// would read as nothing, or a soft break as a line break. The mend joins the edit's undo step.
+class BreakKeeper
+{
+public:
+    BreakKeeper(QTextDocument &document, int editStart);
+    ~BreakKeeper();
+    BreakKeeper(const BreakKeeper &) = delete;
+    BreakKeeper &operator=(const BreakKeeper &) = delete;
+
+private:
+    QTextDocument &m_document;
+    // An edit that starts in the paragraph leaves the text before it, and so its start, in place.
+    int m_blockStart = 0;
+    bool m_soft = false;
+};
+
 } // namespace paragraphs

@@ -454,6 +454,7 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
         return;
     }
     const ProtectedTextEdit edit(*document());
+    const paragraphs::BreakKeeper breaks(*document(), textCursor().selectionStart());
     if (!isReadOnly() && editAcrossSoftBreak(event)) {
         event->accept();
         return;
@@ -468,6 +469,7 @@ void RichEdit::inputMethodEvent(QInputMethodEvent *event)
         return;
     }
     const ProtectedTextEdit edit(*document());
+    const paragraphs::BreakKeeper breaks(*document(), textCursor().selectionStart());
     QPlainTextEdit::inputMethodEvent(event);
 }
 
@@ -482,6 +484,7 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
     if (!source->hasText() || editTouchesProtectedText(textCursor(), 0, 0))
         return;
     const ProtectedTextEdit edit(*document());
+    const paragraphs::BreakKeeper breaks(*document(), textCursor().selectionStart());
     QString text = source->text();
     paragraphs::groupLines(text);
     QTextDocument *document = this->document();
@@ -514,13 +517,17 @@ bool RichEdit::editAcrossSoftBreak(const QKeyEvent *event)
     QTextCursor cursor = textCursor();
     const QTextBlock block = cursor.block();
     if (event->matches(QKeySequence::InsertParagraphSeparator)) {
-        // A new paragraph after a soft break would take its format, and so a soft break of
-        // its own: the line break the user typed would read as nothing.
-        if (!paragraphs::startsSoftly(block))
+        // A new paragraph in or over a paragraph after a soft break would take its format, and
+        // so a soft break of its own: the line break the user typed would read as nothing.
+        if (!paragraphs::startsSoftly(block) &&
+            !paragraphs::startsSoftly(document()->findBlock(cursor.selectionStart())))
             return false;
-        QTextBlockFormat format = block.blockFormat();
+        cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        QTextBlockFormat format = cursor.blockFormat();
         format.clearProperty(paragraphs::SoftBreakProperty);
         cursor.insertBlock(format, cursor.charFormat());
+        cursor.endEditBlock();
     } else if (event->modifiers() & ~Qt::KeypadModifier || cursor.hasSelection()) {
         return false;
     } else if (event->key() == Qt::Key_Backspace) {
@@ -557,6 +564,10 @@ void RichEdit::dropEvent(QDropEvent *event)
         return;
     }
     const ProtectedTextEdit edit(*document());
+    // A move takes the dragged text away from where it was; the drop goes in at the pointer.
+    const paragraphs::BreakKeeper dragged(*document(), textCursor().selectionStart());
+    const paragraphs::BreakKeeper dropped(
+        *document(), cursorForPosition(event->position().toPoint()).position());
     QPlainTextEdit::dropEvent(event);
 }
 
@@ -570,6 +581,7 @@ void RichEdit::contextMenuEvent(QContextMenuEvent *event)
         menu->addActions(actions());
     }
     ProtectedTextEdit edit(*document());
+    const paragraphs::BreakKeeper breaks(*document(), textCursor().selectionStart());
     if (!editing.contains(menu->exec(event->globalPos())))
         edit.dismiss();
 }

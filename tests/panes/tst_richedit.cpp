@@ -93,6 +93,8 @@ private slots:
     void editsNextToSoftBreaks_data();
     void editsNextToSoftBreaks();
     void copyAcrossSoftBreakKeepsTheText();
+    void removalFromParagraphStartKeepsItsBreak_data();
+    void removalFromParagraphStartKeepsItsBreak();
     void byteRangesAcrossSoftBreaks();
 
 private:
@@ -665,6 +667,58 @@ void RichEditTest::copyAcrossSoftBreakKeepsTheText()
     QCOMPARE(m_pane->context(), expected);
     m_pane->setContext(m_pane->context());
     QCOMPARE(m_pane->context(), expected);
+}
+
+// A selection from the start of a paragraph into a later one, deleted or typed over: the break
+// before the first paragraph keeps its kind, whichever kind the later paragraph's break was.
+void RichEditTest::removalFromParagraphStartKeepsItsBreak_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("fromBlock"); // the selection starts where this paragraph starts
+    QTest::addColumn<int>("toBlock");   // and ends two characters into this one
+    QTest::addColumn<int>("key");
+
+    const QString line = unbroken(QStringLiteral("abcdefghij"), 500); // cut by soft breaks
+    QTest::newRow("line break, then into a cut line, Delete")
+        << QStringLiteral("first\n") + line << 1 << 3 << int(Qt::Key_Delete);
+    QTest::newRow("line break, then into a cut line, typed over")
+        << QStringLiteral("first\n") + line << 1 << 3 << int(Qt::Key_X);
+    QTest::newRow("soft break, then into a line after a line break, Delete")
+        << line + QStringLiteral("\nlast") << 1 << 4 << int(Qt::Key_Delete);
+    QTest::newRow("soft break, then into a line after a line break, Enter")
+        << line + QStringLiteral("\nlast") << 1 << 4 << int(Qt::Key_Return);
+}
+
+void RichEditTest::removalFromParagraphStartKeepsItsBreak()
+{
+    QFETCH(QString, text);
+    QFETCH(int, fromBlock);
+    QFETCH(int, toBlock);
+    QFETCH(int, key);
+
+    const std::string original = bytesOf(text);
+    m_pane->setContext(original);
+    QVERIFY(focus(*m_pane));
+    QTextDocument *document = m_pane->document();
+    QVERIFY(document->blockCount() > toBlock);
+    QTextCursor cursor(document);
+    cursor.setPosition(document->findBlockByNumber(fromBlock).position());
+    cursor.setPosition(document->findBlockByNumber(toBlock).position() + 2,
+                       QTextCursor::KeepAnchor);
+    m_pane->setTextCursor(cursor);
+    const int32_t start = m_pane->selStart();
+    const int32_t length = m_pane->selLength();
+
+    QTest::keyClick(m_pane.get(), Qt::Key(key));
+    std::string expected = original;
+    const char *typed = key == Qt::Key_X ? "x" : key == Qt::Key_Return ? "\n" : "";
+    expected.replace(std::size_t(start), std::size_t(length), typed);
+    QCOMPARE(m_pane->context(), expected);
+    m_pane->setContext(m_pane->context());
+    QCOMPARE(m_pane->context(), expected);
+    document->undo();
+    document->undo();
+    QCOMPARE(m_pane->context(), original);
 }
 
 // Selections and marks given in bytes land on the same characters on both sides of a soft break.
