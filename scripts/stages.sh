@@ -85,6 +85,11 @@ run_tests_in() {
             [ -s "$logs/$name.log" ] && test_log="$logs/$name.log"
         fi
         record_failure "test $name ($reason) in $(shown_path "$dir"), log: $(shown_path "$test_log")"
+        # The end of the test's own output says why, also where only the terminal is kept.
+        if [ "$test_log" != "$log" ]; then
+            sed -n '/^Output:$/,/^<end of output>$/p' "$test_log" | sed '1d;$d;/^-*$/d' | tail -n 12 |
+                sed 's/^/    | /'
+        fi
         named=$((named + 1))
     done < <(sed -n '/^The following tests FAILED:$/,$p' "$log" |
         grep -E '^[[:space:]]+[0-9]+ - .* \([^)]*\)$' || true)

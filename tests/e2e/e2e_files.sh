@@ -42,10 +42,7 @@ expect_exit_status 0
 echo "start-up with a missing file"
 start_program "$1" "$work/missing.txt" "$work/right.txt"
 box=$(wait_for_window_named "信息：") || fail "no message for a missing file"
-xdotool windowfocus --sync "$box" 2>/dev/null || true
-xdotool key Return
-sleep 0.3
-xdotool search --name "^信息：\$" >/dev/null 2>&1 && fail "message still open"
+press_enter_in_box "$box" "信息："
 read_pane_at "${LEFT_PANE[@]}"
 [ -z "$PANE_TEXT" ] || fail "left pane not empty: $PANE_TEXT"
 read_pane_at "${RIGHT_PANE[@]}"

@@ -15,10 +15,7 @@ click_at "${FIND_BUTTON[@]}"
 box=$(wait_for_window_named "信息：") || fail "no end-of-search message"
 
 # The text of the box is checked by the widget tests; here a person sees it and presses Enter.
-xdotool windowfocus --sync "$box" 2>/dev/null || true
-xdotool key Return
-sleep 0.3
-xdotool search --name "^信息：\$" >/dev/null 2>&1 && fail "message still open"
+press_enter_in_box "$box" "信息："
 
 xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
 xdotool key Escape

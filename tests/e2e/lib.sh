@@ -61,11 +61,21 @@ click_at() {
     sleep 0.2
 }
 
+# Puts a text on the clipboard and waits until the clipboard serves it: xclip takes the
+# selection in a process of its own, and until it has, a paste gets the previous text.
+put_on_clipboard() {
+    printf '%s' "$1" | xclip -selection clipboard -i
+    for _ in $(seq 100); do
+        [ "$(xclip -selection clipboard -o 2>/dev/null || true)" = "$1" ] && return 0
+        sleep 0.05
+    done
+    fail "the clipboard did not take the text"
+}
+
 # Puts a text on the clipboard and pastes it into the control under the point.
 paste_at() {
     click_at "$1" "$2"
-    printf '%s' "$3" | xclip -selection clipboard -i
-    sleep 0.1
+    put_on_clipboard "$3"
     xdotool key --clearmodifiers ctrl+v
     sleep 0.2
 }
@@ -75,14 +85,16 @@ paste_at() {
 # empty pane leaves the clipboard as it was, so a marker put there first reads as empty.
 read_pane_at() {
     local marker="(clipboard not written)"
-    printf '%s' "$marker" | xclip -selection clipboard -i
+    put_on_clipboard "$marker"
     click_at "$1" "$2"
     xdotool key --clearmodifiers ctrl+a ctrl+c
-    sleep 0.2
-    PANE_TEXT=$(xclip -selection clipboard -o)
-    if [ "$PANE_TEXT" = "$marker" ]; then
-        PANE_TEXT=""
-    fi
+    # The program takes the clipboard when it handles the key; an empty pane never does.
+    for _ in $(seq 20); do
+        sleep 0.1
+        PANE_TEXT=$(xclip -selection clipboard -o 2>/dev/null || true)
+        [ "$PANE_TEXT" != "$marker" ] && return 0
+    done
+    PANE_TEXT=""
 }
 
 # Waits for the program to end and checks its exit status.
@@ -132,6 +144,31 @@ wait_for_window_named() {
         sleep 0.1
     done
     return 1
+}
+
+# Waits until no top-level window has exactly this name; fails naming it when one stays.
+wait_until_closed() {
+    for _ in $(seq 100); do
+        xdotool search --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "the window '$1' stayed open"
+}
+
+# Gives the box window ID the keyboard focus, presses Enter there and waits for the box named
+# NAME to close. The box takes the focus of its own accord once it is mapped; the key waits
+# until it has, so that it cannot reach the main window instead.
+press_enter_in_box() {
+    local box=$1 name=$2 focused=""
+    for _ in $(seq 50); do
+        xdotool windowfocus --sync "$box" 2>/dev/null || true
+        focused=$(xdotool getwindowfocus 2>/dev/null || true)
+        [ "$focused" = "$box" ] && break
+        sleep 0.1
+    done
+    [ "$focused" = "$box" ] || fail "the box '$name' did not take the focus"
+    xdotool key Return
+    wait_until_closed "$name"
 }
 
 # Saves a screenshot of the program's window.
