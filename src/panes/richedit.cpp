@@ -233,19 +233,15 @@ namespace {
 
 // Formats the characters between the cursor's anchor and position. A full record replaces
 // their format in one step; a record that keeps the size goes fragment by fragment.
-void formatSelection(QTextCursor &cursor, const CharFormat &record)
+void formatSelection(QTextCursor &cursor, textformat::Applier &applier)
 {
     if (!cursor.hasSelection()) {
         // No character changes; the format waits at the insertion point for what is typed.
-        QTextCharFormat format = cursor.charFormat();
-        textformat::applyTo(record, format);
-        cursor.setCharFormat(format);
+        cursor.setCharFormat(applier.applied(cursor.charFormat()));
         return;
     }
-    if (record.FontSize > 0) {
-        QTextCharFormat format;
-        textformat::applyTo(record, format);
-        cursor.setCharFormat(format);
+    if (!applier.keepsSize()) {
+        cursor.setCharFormat(applier.applied(QTextCharFormat()));
         return;
     }
     const int start = cursor.selectionStart();
@@ -271,20 +267,17 @@ void formatSelection(QTextCursor &cursor, const CharFormat &record)
             if (from < to)
                 parts.push_back({from, to, fragment.charFormat()});
         }
-        for (Part &piece : parts) {
-            textformat::applyTo(record, piece.format);
+        for (const Part &piece : parts) {
             part.setPosition(piece.from);
             part.setPosition(piece.to, QTextCursor::KeepAnchor);
-            part.setCharFormat(piece.format);
+            part.setCharFormat(applier.applied(piece.format));
         }
         // The paragraph break after the block belongs to the selection too.
         const int breakPosition = block.position() + block.length() - 1;
         if (breakPosition >= start && breakPosition < end && block.next().isValid()) {
             part.setPosition(breakPosition);
             part.setPosition(breakPosition + 1, QTextCursor::KeepAnchor);
-            QTextCharFormat format = part.charFormat();
-            textformat::applyTo(record, format);
-            part.setCharFormat(format);
+            part.setCharFormat(applier.applied(part.charFormat()));
         }
     }
 }
@@ -293,16 +286,9 @@ void formatSelection(QTextCursor &cursor, const CharFormat &record)
 
 namespace {
 
-bool keepsFormat(const QTextCharFormat &format, const CharFormat &record)
-{
-    QTextCharFormat formatted = format;
-    textformat::applyTo(record, formatted);
-    return formatted == format;
-}
-
 // Whether every character of the selection already has the format the record gives it, so a
 // repeated mark costs no new layout of the text around it. Long selections are not checked.
-bool alreadyFormatted(const QTextCursor &cursor, const CharFormat &record)
+bool alreadyFormatted(const QTextCursor &cursor, textformat::Applier &applier)
 {
     constexpr int kLongestChecked = 64;
     const int start = cursor.selectionStart();
@@ -316,14 +302,14 @@ bool alreadyFormatted(const QTextCursor &cursor, const CharFormat &record)
         const int breakPosition = block.position() + block.length() - 1;
         if (breakPosition >= start && breakPosition < end) {
             // A line break has the format the next block starts with.
-            if (!block.next().isValid() || !keepsFormat(block.next().charFormat(), record))
+            if (!block.next().isValid() || !applier.keeps(block.next().charFormat()))
                 return false;
         }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (fragment.position() >= end || fragment.position() + fragment.length() <= start)
                 continue;
-            if (!keepsFormat(fragment.charFormat(), record))
+            if (!applier.keeps(fragment.charFormat()))
                 return false;
         }
     }
@@ -335,10 +321,11 @@ bool alreadyFormatted(const QTextCursor &cursor, const CharFormat &record)
 void RichEdit::applyCharFormat(const CharFormat &format)
 {
     QTextCursor cursor = selectionCursor();
-    if (alreadyFormatted(cursor, format))
+    textformat::Applier applier(format);
+    if (alreadyFormatted(cursor, applier))
         return;
     m_formatting = true;
-    formatSelection(cursor, format);
+    formatSelection(cursor, applier);
     m_formatting = false;
     if (!cursor.hasSelection())
         setSelectionCursor(cursor); // keeps the insertion-point format
@@ -372,11 +359,12 @@ void RichEdit::applyCharFormat(std::span<const ByteRange> ranges, const CharForm
     QTextCursor cursor(document);
     m_formatting = true;
     // One edit block: one undo step takes every mark back.
+    textformat::Applier applier(format);
     cursor.beginEditBlock();
     for (const auto &[from, to] : spans) {
         cursor.setPosition(from);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
-        formatSelection(cursor, format);
+        formatSelection(cursor, applier);
     }
     cursor.endEditBlock();
     m_formatting = false;
