@@ -29,9 +29,7 @@ QString faceName(const std::string &fontName)
     return text::fromCodePage(std::string_view(fontName).substr(0, cut));
 }
 
-Applier::Applier(const CharFormat &record) : m_record(record), m_face(faceName(record.FontName))
-{
-}
+Applier::Applier(const CharFormat &record) : m_record(record), m_face(faceName(record.FontName)) {}
 
 void Applier::applyTo(QTextCharFormat &format) const
 {
