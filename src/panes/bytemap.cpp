@@ -1,6 +1,7 @@
 #include "panes/bytemap.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "text/codepage.h"
 
@@ -24,6 +25,9 @@ std::vector<ByteMap::Checkpoint> ByteMap::checkpoints(std::string_view bytes,
             made.push_back({walk.m_byte, walk.m_position, walk.m_nextSoftBreak});
             next = walk.m_byte + kCheckpointSpacing;
         }
+        walk.skipAscii(next);
+        if (walk.m_byte >= bytes.size() || walk.m_byte >= next)
+            continue;
         const Step ch = walk.currentCharacter();
         walk.m_byte += ch.bytes;
         walk.m_position += ch.units;
@@ -71,6 +75,22 @@ void ByteMap::skipSoftBreaksSlowly()
         m_nextSoftBreak < m_softBreaks.size() ? m_softBreaks[m_nextSoftBreak] : INT_MAX;
 }
 
+void ByteMap::skipAscii(std::size_t byteLimit)
+{
+    constexpr std::size_t kWord = sizeof(uint64_t);
+    constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+    byteLimit = std::min(byteLimit, m_bytes.size());
+    while (m_byte + kWord <= byteLimit &&
+           int64_t(m_position) + int64_t(kWord) < m_nextSoftBreakPosition) {
+        uint64_t word;
+        std::memcpy(&word, m_bytes.data() + m_byte, kWord);
+        if (word & kHighBits)
+            return;
+        m_byte += kWord;
+        m_position += int(kWord);
+    }
+}
+
 ByteMap::Step ByteMap::multiByteCharacter() const
 {
     const text::CodePageChar ch = text::codePageCharAt(m_bytes, m_byte);
@@ -82,6 +102,8 @@ void ByteMap::advanceToByte(int64_t byteOffset)
     // Stops on the character that holds byteOffset, or at the end of the text.
     jumpTowardByte(byteOffset);
     skipSoftBreaks();
+    if (byteOffset > int64_t(m_byte))
+        skipAscii(std::size_t(byteOffset));
     while (m_byte < m_bytes.size()) {
         const Step ch = currentCharacter();
         if (static_cast<int64_t>(m_byte + ch.bytes) > byteOffset)
@@ -110,6 +132,8 @@ int64_t ByteMap::byteOffsetAt(int position)
 {
     jumpTowardPosition(position);
     skipSoftBreaks();
+    if (position > m_position)
+        skipAscii(m_byte + std::size_t(position - m_position));
     while (m_byte < m_bytes.size() && m_position < position) {
         const Step ch = currentCharacter();
         m_byte += ch.bytes;

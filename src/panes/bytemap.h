@@ -69,6 +69,9 @@ private:
         return multiByteCharacter();
     }
     Step multiByteCharacter() const;
+    // Steps over ASCII eight bytes at a time, short of the byte offset limit and of the next
+    // soft break, so prose costs a word test per eight characters.
+    void skipAscii(std::size_t byteLimit);
 
     std::string_view m_bytes;
     std::span<const int> m_softBreaks;

@@ -50,9 +50,11 @@ void appendPlain(QString &out, QStringView raw)
 {
     const qsizetype from = out.size();
     out.append(raw);
-    for (qsizetype i = from; i < out.size(); ++i) {
-        if (out[i] == QChar::ParagraphSeparator || out[i] == QChar::LineSeparator)
-            out[i] = u'\n';
+    // One detach for the whole run, not one check per character.
+    QChar *const end = out.data() + out.size();
+    for (QChar *ch = out.data() + from; ch != end; ++ch) {
+        if (*ch == QChar::ParagraphSeparator || *ch == QChar::LineSeparator)
+            *ch = u'\n';
     }
 }
 
@@ -67,14 +69,17 @@ void groupLines(QString &text)
 {
     if (text.size() < kShortestGroupedText)
         return;
+    // One detach for the whole text, not one check per character.
+    QChar *const chars = text.data();
+    const qsizetype size = text.size();
     qsizetype paragraphStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t ch = text[i].unicode();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t ch = chars[i].unicode();
         if (ch == u'\r' || ch == QChar::ParagraphSeparator) {
             paragraphStart = i + 1; // the document makes these paragraph breaks
-        } else if (ch == u'\n' && (i == 0 || text[i - 1] != u'\r')) {
+        } else if (ch == u'\n' && (i == 0 || chars[i - 1] != u'\r')) {
             if (i - paragraphStart < kShortestParagraph)
-                text[i] = QChar::LineSeparator;
+                chars[i] = QChar::LineSeparator;
             else
                 paragraphStart = i + 1;
         }
