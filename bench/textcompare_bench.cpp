@@ -123,6 +123,19 @@ std::unique_ptr<BenchWindow> loadedWindow(benchmark::State &state, Input input, 
     return window;
 }
 
+// Runs a check of a step's result with the timer paused (it reads the whole text back, which
+// is no part of the step); on failure the benchmark stops with the message.
+template <typename Check>
+bool checkedUntimed(benchmark::State &state, Check check, const char *failure)
+{
+    state.PauseTiming();
+    const bool passed = check();
+    state.ResumeTiming();
+    if (!passed)
+        state.SkipWithError(failure);
+    return passed;
+}
+
 void dropWindow(benchmark::State &state, std::unique_ptr<BenchWindow> &window)
 {
     state.PauseTiming();
@@ -245,10 +258,10 @@ void replaceAll(benchmark::State &state, Input input, const std::string &search,
         window->click(kReplaceAllButton);
         window->settle();
         responsiveness.endStep(state, *window);
-        if (std::size_t(window->left().textLength()) != expected) {
-            state.SkipWithError("Replace all left a text of an unexpected length");
+        if (!checkedUntimed(
+                state, [&] { return std::size_t(window->left().textLength()) == expected; },
+                "Replace all left a text of an unexpected length"))
             break;
-        }
         dropWindow(state, window);
     }
     responsiveness.report(state);
@@ -339,10 +352,14 @@ void editText(benchmark::State &state, Input input, Edit edit)
         doEdit(*window, edit);
         window->settle();
         responsiveness.endStep(state, *window);
-        if (std::size_t(window->left().textLength()) != lengthAfter(edit, left.size())) {
-            state.SkipWithError("the edit left a text of an unexpected length");
+        if (!checkedUntimed(
+                state,
+                [&] {
+                    return std::size_t(window->left().textLength()) ==
+                           lengthAfter(edit, left.size());
+                },
+                "the edit left a text of an unexpected length"))
             break;
-        }
         dropWindow(state, window);
     }
     responsiveness.report(state);
