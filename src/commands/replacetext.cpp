@@ -94,7 +94,7 @@ public:
     OccurrenceScanner(std::string_view original, std::string_view search,
                       std::string_view replacement)
         : m_original(original), m_replacement(replacement), m_pattern(search),
-          m_fallback(search.size(), 0), m_startsCharacter(search.size(), false)
+          m_fallback(search.size(), 0), m_startsCharacter(search.size(), 0)
     {
         std::transform(m_pattern.begin(), m_pattern.end(), m_pattern.begin(), [](char c) {
             return static_cast<char>(foldCase(static_cast<unsigned char>(c)));
@@ -145,18 +145,21 @@ public:
     std::size_t findEnd(std::size_t from, ScanState state)
     {
         const std::size_t n = m_pattern.size();
+        // The ring's slot for byte i is i % n, kept as a counter rather than divided out per byte.
+        std::size_t slot = from % n;
         for (std::size_t i = from; i < m_original.size(); ++i) {
             const unsigned char c = byteAt(m_original, i);
             const bool starts = state.characters.startsCharacter(c);
             // Each byte is scanned once, so a slot is only read back while its byte is one of
             // the last n scanned in this pass.
-            m_startsCharacter[i % n] = starts;
+            m_startsCharacter[slot] = starts;
+            slot = slot + 1 == n ? 0 : slot + 1; // now (i + 1) % n, the slot of byte i + 1 - n
             state.matched = step(state.matched, c);
             if (state.matched < n)
                 continue;
             const std::size_t end = i + 1;
             const bool counts =
-                end - from >= n ? static_cast<bool>(m_startsCharacter[(end - n) % n])
+                end - from >= n ? m_startsCharacter[slot] != 0
                                 : m_replacementStarts[m_replacement.size() - (n - (end - from))];
             if (counts)
                 return end;
@@ -202,9 +205,9 @@ private:
 
     std::string_view m_original;
     std::string_view m_replacement;
-    std::string m_pattern;               // the search text, case folded
-    std::vector<std::size_t> m_fallback; // the longest proper border of each prefix
-    std::vector<bool> m_startsCharacter; // ring over the last bytes scanned
+    std::string m_pattern;                        // the search text, case folded
+    std::vector<std::size_t> m_fallback;          // the longest proper border of each prefix
+    std::vector<unsigned char> m_startsCharacter; // ring over the last bytes scanned
     std::vector<bool> m_replacementStarts;
     std::size_t m_resume = 0; // for a replacement of two bytes or more
     bool m_repeats = false;

@@ -58,15 +58,6 @@ shot_until() {
     done
 }
 
-# Waits until the program shows one more window than its main one (a menu).
-wait_for_popup() {
-    for _ in $(seq 50); do
-        [ "$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l)" -ge 2 ] &&
-            return 0
-        sleep 0.1
-    done
-    fail "the menu did not open"
-}
 
 check_unchanged() {
     [ -z "$(changed_columns "$1" "$2" "$3")" ] || fail "$4: pixels changed"

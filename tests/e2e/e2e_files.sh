@@ -21,10 +21,11 @@ read_pane_at "${RIGHT_PANE[@]}"
 # The left pane's menu ends with 打开文件…, 另存为…, the two moves and 对齐比较 (F7); Up from
 # the bottom reaches 另存为… on the fourth step.
 xdotool mousemove --window "$WINDOW" "${LEFT_PANE[@]}" click 3
-sleep 0.5
+wait_for_popup
+sleep 0.2
 xdotool key Up Up Up Up Return
 dialog=$(wait_for_window_named "另存为") || fail "no save dialog"
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+focus_window "$dialog"
 sleep 0.3
 xdotool type --delay 10 "$work/saved.txt"
 xdotool key Return

@@ -1,6 +1,8 @@
 # Helpers for driving the real program under a private X server with xdotool.
 
 set -euo pipefail
+# The program runs on the private X server, whatever platform the calling shell asks Qt for.
+unset QT_QPA_PLATFORM
 
 TITLE="文本比较1.0      BY:Quorvel ID：Orrindel"
 
@@ -16,7 +18,9 @@ start_xvfb() {
         display=$((1000 + RANDOM % 30000))
         [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
         number_file=$(mktemp)
-        Xvfb ":$display" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp "$@" \
+        # -noreset: by default the server resets when its last client leaves, and a program
+        # started again during the reset is refused the display.
+        Xvfb ":$display" -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp "$@" \
             3>"$number_file" >/dev/null 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 100); do
@@ -46,7 +50,6 @@ stop_all() {
 
 # Starts the program and waits for its main window; sets APP_PID and WINDOW.
 start_program() {
-    unset QT_QPA_PLATFORM
     "$@" &
     APP_PID=$!
     WINDOW=$(wait_for_window_named "$TITLE") ||
@@ -146,6 +149,28 @@ wait_for_window_named() {
     return 1
 }
 
+# Waits until the program shows one more window than its main one (a menu).
+wait_for_popup() {
+    for _ in $(seq 50); do
+        [ "$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l)" -ge 2 ] &&
+            return 0
+        sleep 0.1
+    done
+    fail "the menu did not open"
+}
+
+# Gives the window ID the keyboard focus and waits until it has it.
+focus_window() {
+    local focused=""
+    for _ in $(seq 50); do
+        xdotool windowfocus --sync "$1" 2>/dev/null || true
+        focused=$(xdotool getwindowfocus 2>/dev/null || true)
+        [ "$focused" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "the window $1 did not take the focus"
+}
+
 # Waits until no top-level window has exactly this name; fails naming it when one stays.
 wait_until_closed() {
     for _ in $(seq 100); do
@@ -159,16 +184,9 @@ wait_until_closed() {
 # NAME to close. The box takes the focus of its own accord once it is mapped; the key waits
 # until it has, so that it cannot reach the main window instead.
 press_enter_in_box() {
-    local box=$1 name=$2 focused=""
-    for _ in $(seq 50); do
-        xdotool windowfocus --sync "$box" 2>/dev/null || true
-        focused=$(xdotool getwindowfocus 2>/dev/null || true)
-        [ "$focused" = "$box" ] && break
-        sleep 0.1
-    done
-    [ "$focused" = "$box" ] || fail "the box '$name' did not take the focus"
+    focus_window "$1"
     xdotool key Return
-    wait_until_closed "$name"
+    wait_until_closed "$2"
 }
 
 # Saves a screenshot of the program's window.
