@@ -447,6 +447,13 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Ctrl+Y redoes wherever the program runs: Qt's redo keys follow the desktop, and on X11
+    // they are Ctrl+Shift+Z alone.
+    if (!isReadOnly() && event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier) {
+        redo();
+        event->accept();
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 

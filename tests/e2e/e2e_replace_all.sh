@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Replace all through the window, ignoring case; Ctrl+Z in the pane brings the text back.
+# Replace all through the window, ignoring case; Ctrl+Z in the pane brings the text back and
+# Ctrl+Y, the redo key users expect, the replaced text again (on X11 Qt's own redo key is only
+# Ctrl+Shift+Z).
 source "$(dirname "$0")/lib.sh"
 start_xvfb
 start_program "$1"
@@ -15,6 +17,11 @@ xdotool key --clearmodifiers ctrl+z
 sleep 0.2
 read_pane_at "${LEFT_PANE[@]}"
 [ "$PANE_TEXT" = "Abc abc ABC" ] || fail "undo after replace all"
+
+xdotool key --clearmodifiers ctrl+y
+sleep 0.2
+read_pane_at "${LEFT_PANE[@]}"
+[ "$PANE_TEXT" = "x x x" ] || fail "redo with Ctrl+Y gave '$PANE_TEXT'"
 
 xdotool key Escape
 expect_exit_status 0
