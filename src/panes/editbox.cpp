@@ -1,5 +1,6 @@
 #include "panes/editbox.h"
 
+#include <QKeyEvent>
 #include <QValidator>
 
 #include "text/codepage.h"
@@ -36,4 +37,16 @@ EditBox::EditBox(QWidget *parent) : QLineEdit(parent)
 std::string EditBox::content() const
 {
     return text::toCodePage(text());
+}
+
+void EditBox::keyPressEvent(QKeyEvent *event)
+{
+    // Ctrl+Y redoes wherever the program runs, as in the panes: on X11 Qt's redo key is only
+    // Ctrl+Shift+Z.
+    if (!isReadOnly() && event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier) {
+        redo();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }

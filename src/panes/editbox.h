@@ -14,4 +14,7 @@ public:
     explicit EditBox(QWidget *parent = nullptr);
 
     std::string content() const override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 };
