@@ -155,18 +155,23 @@ PlainText plainText(const QTextDocument &document)
         if (startsSoftly(block))
             plain.softBreaks.push_back(block.position() - 1);
     }
-    const QString raw = document.toRawText();
-    if (plain.softBreaks.empty()) {
-        appendPlain(plain.text, raw);
-        return plain;
+    // The document's own copy of its characters is made plain where it stands: the soft breaks
+    // close up, and the paragraph and line separators become line breaks.
+    plain.text = document.toRawText();
+    QChar *const chars = plain.text.data();
+    const qsizetype size = plain.text.size();
+    qsizetype write = 0;
+    auto softBreak = plain.softBreaks.cbegin();
+    for (qsizetype read = 0; read < size; ++read) {
+        if (softBreak != plain.softBreaks.cend() && read == *softBreak) {
+            ++softBreak;
+            continue;
+        }
+        const QChar ch = chars[read];
+        chars[write++] =
+            ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator ? QChar(u'\n') : ch;
     }
-    plain.text.reserve(raw.size());
-    qsizetype start = 0;
-    for (int softBreak : plain.softBreaks) {
-        appendPlain(plain.text, QStringView(raw).mid(start, softBreak - start));
-        start = softBreak + 1;
-    }
-    appendPlain(plain.text, QStringView(raw).mid(start));
+    plain.text.truncate(write);
     return plain;
 }
 
