@@ -65,11 +65,14 @@ click_at() {
 }
 
 # Puts a text on the clipboard and waits until the clipboard serves it: xclip takes the
-# selection in a process of its own, and until it has, a paste gets the previous text.
+# selection in a process of its own, and until it has, a paste gets the previous text. (The
+# dot read after the clipboard keeps a text's final line breaks in the comparison.)
 put_on_clipboard() {
+    local served
     printf '%s' "$1" | xclip -selection clipboard -i
     for _ in $(seq 100); do
-        [ "$(xclip -selection clipboard -o 2>/dev/null || true)" = "$1" ] && return 0
+        served=$(xclip -selection clipboard -o 2>/dev/null || true; echo .)
+        [ "${served%.}" = "$1" ] && return 0
         sleep 0.05
     done
     fail "the clipboard did not take the text"
