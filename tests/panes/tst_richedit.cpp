@@ -98,6 +98,16 @@ private slots:
     void byteRangesAcrossSoftBreaks();
 
 private:
+    // Makes the bytes from start on protected, as the protect effect of a format does.
+    void protect(int32_t start, int32_t length)
+    {
+        CharFormat format = underline();
+        format.Effects = CharFormat::Protected;
+        m_pane->setSelStart(start);
+        m_pane->setSelLength(length);
+        m_pane->applyCharFormat(format);
+    }
+
     std::unique_ptr<RichEdit> m_pane;
 };
 
@@ -293,11 +303,7 @@ void RichEditTest::protectedTextRefusesEditsButNotFormats()
     QVERIFY(QTest::qWaitForWindowExposed(m_pane.get()));
     m_pane->setFocus();
     m_pane->setContext("abcdef");
-    CharFormat format = underline();
-    format.Effects = CharFormat::Protected;
-    m_pane->setSelStart(2);
-    m_pane->setSelLength(2);
-    m_pane->applyCharFormat(format);
+    protect(2, 2);
 
     QTextCursor cursor = m_pane->textCursor();
     cursor.setPosition(3); // between the two protected characters
@@ -311,10 +317,9 @@ void RichEditTest::protectedTextRefusesEditsButNotFormats()
     QTest::keyClick(m_pane.get(), Qt::Key_Y); // outside the protected characters
     QCOMPARE(m_pane->context(), std::string("aybcdef"));
 
-    format.Effects = CharFormat::Underline; // a format change is still allowed
-    m_pane->setSelStart(3);
+    m_pane->setSelStart(3); // a format change is still allowed
     m_pane->setSelLength(2);
-    m_pane->applyCharFormat(format);
+    m_pane->applyCharFormat(underline());
     cursor.setPosition(4);
     QVERIFY(cursor.charFormat().fontUnderline());
 }
@@ -356,11 +361,7 @@ void RichEditTest::protectedTextRefusesEveryWayIn()
     QVERIFY(QTest::qWaitForWindowActive(m_pane.get()));
     m_pane->setFocus();
     m_pane->setContext("one two three");
-    CharFormat format = underline();
-    format.Effects = CharFormat::Protected;
-    m_pane->setSelStart(4);
-    m_pane->setSelLength(3);
-    m_pane->applyCharFormat(format);
+    protect(4, 3);
 
     QTextCursor cursor = m_pane->textCursor();
     cursor.setPosition(anchor);
@@ -392,11 +393,7 @@ void RichEditTest::refusedEditKeepsEarlierTypingAndUndo()
     QVERIFY(QTest::qWaitForWindowActive(m_pane.get()));
     m_pane->setFocus();
     m_pane->setContext("one two three");
-    CharFormat format = underline();
-    format.Effects = CharFormat::Protected;
-    m_pane->setSelStart(4);
-    m_pane->setSelLength(3);
-    m_pane->applyCharFormat(format);
+    protect(4, 3);
 
     QTextCursor cursor = m_pane->textCursor();
     cursor.setPosition(0);
@@ -421,11 +418,7 @@ void RichEditTest::undoThatRemovesProtectedTextIsRefused()
     QVERIFY(QTest::qWaitForWindowActive(m_pane.get()));
     m_pane->setFocus();
     QTest::keyClicks(m_pane.get(), "typed");
-    CharFormat format = underline();
-    format.Effects = CharFormat::Protected;
-    m_pane->setSelStart(0);
-    m_pane->setSelLength(5);
-    m_pane->applyCharFormat(format);
+    protect(0, 5);
 
     QTest::keySequence(m_pane.get(), QKeySequence(QKeySequence::Undo)); // the format: passes
     QTest::keySequence(m_pane.get(), QKeySequence(QKeySequence::Undo)); // the typing
