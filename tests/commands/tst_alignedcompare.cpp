@@ -1,3 +1,5 @@
+#include <optional>
+
 #include <QTest>
 #include <QTextDocument>
 
@@ -15,17 +17,8 @@ class AlignedCompareTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_left = std::make_unique<RichEdit>();
-        m_right = std::make_unique<RichEdit>();
-        m_highlight = createHighlightFormat();
-    }
-    void cleanup()
-    {
-        m_left.reset();
-        m_right.reset();
-    }
+    void init() { m_panes.emplace(); }
+    void cleanup() { m_panes.reset(); }
 
     void marksOnlyWhatChanged_data();
     void marksOnlyWhatChanged();
@@ -36,19 +29,12 @@ private slots:
     void editAndCompareAgainMarksTheNewChange();
 
 private:
-    void load(const QString &left, const QString &right)
-    {
-        m_left->setContext(text::toCodePage(left));
-        m_right->setContext(text::toCodePage(right));
-    }
     std::vector<text::AlignedHunk> alignedCompare()
     {
-        return commands::alignedCompare(*m_left, *m_right, *m_highlight);
+        return commands::alignedCompare(*m_panes->left, *m_panes->right, *m_panes->highlight);
     }
 
-    std::unique_ptr<RichEdit> m_left;
-    std::unique_ptr<RichEdit> m_right;
-    std::unique_ptr<CharFormat> m_highlight;
+    std::optional<panetesting::ComparedPanes> m_panes;
 };
 
 void AlignedCompareTest::marksOnlyWhatChanged_data()
@@ -114,15 +100,15 @@ void AlignedCompareTest::marksOnlyWhatChanged()
 {
     QFETCH(QString, left);
     QFETCH(QString, right);
-    load(left, right);
+    m_panes->load(left, right);
     alignedCompare();
-    QTEST(underlineMask(*m_left), "leftMask");
-    QTEST(underlineMask(*m_right), "rightMask");
+    QTEST(underlineMask(*m_panes->left), "leftMask");
+    QTEST(underlineMask(*m_panes->right), "rightMask");
 }
 
 void AlignedCompareTest::answersTheHunksItMarked()
 {
-    load(QStringLiteral("中a😀bcd"), QStringLiteral("中a文bcdX"));
+    m_panes->load(QStringLiteral("中a😀bcd"), QStringLiteral("中a文bcdX"));
     const auto hunks = alignedCompare();
     const std::vector<text::AlignedHunk> expected{{{3, 4}, {3, 2}}, {{10, 0}, {8, 1}}};
     QVERIFY(hunks == expected);
@@ -130,65 +116,65 @@ void AlignedCompareTest::answersTheHunksItMarked()
 
 void AlignedCompareTest::marksInHighlightSizeAndColour()
 {
-    m_highlight->FontSize = 14;
-    m_highlight->TextColor = 0x000000FF;
-    m_highlight->Effects = CharFormat::Bold;
-    load(QStringLiteral("abcd"), QStringLiteral("abXcd"));
+    m_panes->highlight->FontSize = 14;
+    m_panes->highlight->TextColor = 0x000000FF;
+    m_panes->highlight->Effects = CharFormat::Bold;
+    m_panes->load(QStringLiteral("abcd"), QStringLiteral("abXcd"));
     alignedCompare();
-    QCOMPARE(m_highlight->Effects, CharFormat::Underline);
-    const QTextCharFormat marked = formatAt(*m_right, 2);
+    QCOMPARE(m_panes->highlight->Effects, CharFormat::Underline);
+    const QTextCharFormat marked = formatAt(*m_panes->right, 2);
     QVERIFY(marked.fontUnderline());
     QVERIFY(marked.fontWeight() != QFont::Bold);
     QCOMPARE(marked.fontPointSize(), 14.0);
     QCOMPARE(marked.foreground().color(), QColor(Qt::red));
-    QVERIFY(!formatAt(*m_right, 1).fontUnderline());
-    QVERIFY(!formatAt(*m_right, 3).fontUnderline());
+    QVERIFY(!formatAt(*m_panes->right, 1).fontUnderline());
+    QVERIFY(!formatAt(*m_panes->right, 3).fontUnderline());
 }
 
 void AlignedCompareTest::keepsEarlierMarksAndSelections()
 {
-    load(QStringLiteral("abcdef"), QStringLiteral("abcdXf"));
+    m_panes->load(QStringLiteral("abcdef"), QStringLiteral("abcdXf"));
     const ByteRange earlier{0, 1};
-    m_highlight->Effects = CharFormat::Underline;
-    m_left->applyCharFormat(std::span(&earlier, 1), *m_highlight);
-    m_left->setSelStart(1);
-    m_left->setSelLength(2);
+    m_panes->highlight->Effects = CharFormat::Underline;
+    m_panes->left->applyCharFormat(std::span(&earlier, 1), *m_panes->highlight);
+    m_panes->left->setSelStart(1);
+    m_panes->left->setSelLength(2);
     alignedCompare();
-    QCOMPARE(underlineMask(*m_left), QStringLiteral("^...^."));
-    QCOMPARE(int(m_left->selStart()), 1);
-    QCOMPARE(int(m_left->selLength()), 2);
+    QCOMPARE(underlineMask(*m_panes->left), QStringLiteral("^...^."));
+    QCOMPARE(int(m_panes->left->selStart()), 1);
+    QCOMPARE(int(m_panes->left->selLength()), 2);
 }
 
 void AlignedCompareTest::oneUndoStepPerPaneTakesItBack()
 {
     const QString rightText = QStringLiteral("one\ntwo 😁\nthree!\nfour");
-    load(QStringLiteral("one\ntwo 😀\nthree"), rightText);
+    m_panes->load(QStringLiteral("one\ntwo 😀\nthree"), rightText);
     alignedCompare();
-    QCOMPARE(underlineMask(*m_left), QStringLiteral("........^^......"));
-    QCOMPARE(underlineMask(*m_right), QStringLiteral("........^^......^^^^^^"));
+    QCOMPARE(underlineMask(*m_panes->left), QStringLiteral("........^^......"));
+    QCOMPARE(underlineMask(*m_panes->right), QStringLiteral("........^^......^^^^^^"));
 
     // One undo in each pane takes every mark of the run back and leaves the text.
-    m_left->document()->undo();
-    m_right->document()->undo();
-    QCOMPARE(underlineMask(*m_left), QStringLiteral("................"));
-    QCOMPARE(underlineMask(*m_right), QStringLiteral("......................"));
-    QCOMPARE(text::fromCodePage(m_right->context()), rightText);
+    m_panes->left->document()->undo();
+    m_panes->right->document()->undo();
+    QCOMPARE(underlineMask(*m_panes->left), QStringLiteral("................"));
+    QCOMPARE(underlineMask(*m_panes->right), QStringLiteral("......................"));
+    QCOMPARE(text::fromCodePage(m_panes->right->context()), rightText);
 }
 
 void AlignedCompareTest::editAndCompareAgainMarksTheNewChange()
 {
-    load(QStringLiteral("abcdef"), QStringLiteral("abcXdef"));
+    m_panes->load(QStringLiteral("abcdef"), QStringLiteral("abcXdef"));
     alignedCompare();
-    QCOMPARE(underlineMask(*m_right), QStringLiteral("...^..."));
+    QCOMPARE(underlineMask(*m_panes->right), QStringLiteral("...^..."));
     // The user types the missing letter into the left pane; the next run finds nothing new.
-    m_left->setContext(text::toCodePage(QStringLiteral("abcXdef")));
+    m_panes->left->setContext(text::toCodePage(QStringLiteral("abcXdef")));
     alignedCompare();
-    QCOMPARE(underlineMask(*m_left), QStringLiteral("......."));
+    QCOMPARE(underlineMask(*m_panes->left), QStringLiteral("......."));
     // The right text is written anew, its old mark going with it: only the new change is marked.
-    m_right->setContext(text::toCodePage(QStringLiteral("abcXdeYf")));
+    m_panes->right->setContext(text::toCodePage(QStringLiteral("abcXdeYf")));
     alignedCompare();
-    QCOMPARE(underlineMask(*m_left), QStringLiteral("......."));
-    QCOMPARE(underlineMask(*m_right), QStringLiteral("......^."));
+    QCOMPARE(underlineMask(*m_panes->left), QStringLiteral("......."));
+    QCOMPARE(underlineMask(*m_panes->right), QStringLiteral("......^."));
 }
 
 QTEST_MAIN(AlignedCompareTest)

@@ -1,3 +1,5 @@
+#include <optional>
+
 #include <QTest>
 
 #include "../panes/panetesting.h"
@@ -14,17 +16,8 @@ class CompareTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_left = std::make_unique<RichEdit>();
-        m_right = std::make_unique<RichEdit>();
-        m_highlight = createHighlightFormat();
-    }
-    void cleanup()
-    {
-        m_left.reset();
-        m_right.reset();
-    }
+    void init() { m_panes.emplace(); }
+    void cleanup() { m_panes.reset(); }
 
     void marksDifferingPositions_data();
     void marksDifferingPositions();
@@ -37,16 +30,9 @@ private slots:
     void newSizeAndColourReachOnlyDifferences();
 
 private:
-    void load(const QString &left, const QString &right)
-    {
-        m_left->setContext(text::toCodePage(left));
-        m_right->setContext(text::toCodePage(right));
-    }
-    void compare() { commands::compare(*m_left, *m_right, *m_highlight); }
+    void compare() { commands::compare(*m_panes->left, *m_panes->right, *m_panes->highlight); }
 
-    std::unique_ptr<RichEdit> m_left;
-    std::unique_ptr<RichEdit> m_right;
-    std::unique_ptr<CharFormat> m_highlight;
+    std::optional<panetesting::ComparedPanes> m_panes;
 };
 
 void CompareTest::marksDifferingPositions_data()
@@ -126,10 +112,10 @@ void CompareTest::marksDifferingPositions()
 {
     QFETCH(QString, left);
     QFETCH(QString, right);
-    load(left, right);
+    m_panes->load(left, right);
     compare();
-    QTEST(underlineMask(*m_left), "leftMask");
-    QTEST(underlineMask(*m_right), "rightMask");
+    QTEST(underlineMask(*m_panes->left), "leftMask");
+    QTEST(underlineMask(*m_panes->right), "rightMask");
 }
 
 void CompareTest::differingRangesFollowTheByteWalk_data()
@@ -183,88 +169,88 @@ void CompareTest::differingRangesFollowTheByteWalk()
 
 void CompareTest::leavesLastPositionSelected()
 {
-    load(QStringLiteral("abcdefgh"), QStringLiteral("aXcdYfgh"));
+    m_panes->load(QStringLiteral("abcdefgh"), QStringLiteral("aXcdYfgh"));
     compare();
-    for (RichEdit *pane : {m_left.get(), m_right.get()}) {
+    for (RichEdit *pane : {m_panes->left.get(), m_panes->right.get()}) {
         QCOMPARE(int(pane->storedStart()), 4);
         QCOMPARE(int(pane->storedLength()), 1);
         QCOMPARE(int(pane->selStart()), 4);
         QCOMPARE(int(pane->selLength()), 1);
     }
-    QCOMPARE(m_highlight->Effects, CharFormat::Underline);
+    QCOMPARE(m_panes->highlight->Effects, CharFormat::Underline);
 
     // Past the end of the right text its selection is brought to the end.
-    load(QStringLiteral("abcdef"), QStringLiteral("abc"));
+    m_panes->load(QStringLiteral("abcdef"), QStringLiteral("abc"));
     compare();
-    QCOMPARE(int(m_right->storedStart()), 5);
-    QCOMPARE(int(m_right->selStart()), 3);
-    QCOMPARE(int(m_right->selLength()), 0);
-    QCOMPARE(underlineMask(*m_right), QStringLiteral("..."));
+    QCOMPARE(int(m_panes->right->storedStart()), 5);
+    QCOMPARE(int(m_panes->right->selStart()), 3);
+    QCOMPARE(int(m_panes->right->selLength()), 0);
+    QCOMPARE(underlineMask(*m_panes->right), QStringLiteral("..."));
 
     // Each pane ends on its own last marked character: the right one beyond the left text.
-    load(QStringLiteral("abcd"), QStringLiteral("aXcdef"));
+    m_panes->load(QStringLiteral("abcd"), QStringLiteral("aXcdef"));
     compare();
-    QCOMPARE(int(m_left->selStart()), 1);
-    QCOMPARE(int(m_left->selLength()), 1);
-    QCOMPARE(int(m_right->selStart()), 5);
-    QCOMPARE(int(m_right->selLength()), 1);
+    QCOMPARE(int(m_panes->left->selStart()), 1);
+    QCOMPARE(int(m_panes->left->selLength()), 1);
+    QCOMPARE(int(m_panes->right->selStart()), 5);
+    QCOMPARE(int(m_panes->right->selLength()), 1);
 }
 
 void CompareTest::leftPrefixMarksTheRightPaneOnly()
 {
-    load(QStringLiteral("abc"), QStringLiteral("abc中😀"));
-    m_left->setSelStart(1);
-    m_left->setSelLength(1);
+    m_panes->load(QStringLiteral("abc"), QStringLiteral("abc中😀"));
+    m_panes->left->setSelStart(1);
+    m_panes->left->setSelLength(1);
     compare();
-    QCOMPARE(underlineMask(*m_left), QStringLiteral("..."));
-    QCOMPARE(underlineMask(*m_right), QStringLiteral("...^^^"));
-    QCOMPARE(int(m_left->selStart()), 1);
-    QCOMPARE(int(m_left->selLength()), 1);
+    QCOMPARE(underlineMask(*m_panes->left), QStringLiteral("..."));
+    QCOMPARE(underlineMask(*m_panes->right), QStringLiteral("...^^^"));
+    QCOMPARE(int(m_panes->left->selStart()), 1);
+    QCOMPARE(int(m_panes->left->selLength()), 1);
     // The last marked character is the emoji, bytes 6-9.
-    QCOMPARE(int(m_right->storedStart()), 8);
-    QCOMPARE(int(m_right->selStart()), 5);
-    QCOMPARE(int(m_right->selLength()), 4);
-    QCOMPARE(m_highlight->Effects, CharFormat::Underline);
+    QCOMPARE(int(m_panes->right->storedStart()), 8);
+    QCOMPARE(int(m_panes->right->selStart()), 5);
+    QCOMPARE(int(m_panes->right->selLength()), 4);
+    QCOMPARE(m_panes->highlight->Effects, CharFormat::Underline);
 }
 
 void CompareTest::equalTextsLeaveSelectionsAlone()
 {
-    load(QStringLiteral("same"), QStringLiteral("same"));
-    m_left->setSelStart(1);
-    m_left->setSelLength(2);
+    m_panes->load(QStringLiteral("same"), QStringLiteral("same"));
+    m_panes->left->setSelStart(1);
+    m_panes->left->setSelLength(2);
     compare();
-    QCOMPARE(int(m_left->selStart()), 1);
-    QCOMPARE(int(m_left->selLength()), 2);
-    QCOMPARE(m_highlight->Effects, 0u);
+    QCOMPARE(int(m_panes->left->selStart()), 1);
+    QCOMPARE(int(m_panes->left->selLength()), 2);
+    QCOMPARE(m_panes->highlight->Effects, 0u);
 }
 
 void CompareTest::secondRunChangesNothing()
 {
-    load(QStringLiteral("比较abc"), QStringLiteral("比对abd"));
+    m_panes->load(QStringLiteral("比较abc"), QStringLiteral("比对abd"));
     compare();
-    const QString left = m_left->document()->toHtml();
-    const QString right = m_right->document()->toHtml();
+    const QString left = m_panes->left->document()->toHtml();
+    const QString right = m_panes->right->document()->toHtml();
     compare();
-    QCOMPARE(m_left->document()->toHtml(), left);
-    QCOMPARE(m_right->document()->toHtml(), right);
+    QCOMPARE(m_panes->left->document()->toHtml(), left);
+    QCOMPARE(m_panes->right->document()->toHtml(), right);
 }
 
 void CompareTest::newSizeAndColourReachOnlyDifferences()
 {
-    load(QStringLiteral("abcd"), QStringLiteral("aXcd"));
+    m_panes->load(QStringLiteral("abcd"), QStringLiteral("aXcd"));
     compare();
-    QCOMPARE(formatAt(*m_left, 1).fontPointSize(), 9.0);
-    QVERIFY(!formatAt(*m_left, 1).hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatAt(*m_panes->left, 1).fontPointSize(), 9.0);
+    QVERIFY(!formatAt(*m_panes->left, 1).hasProperty(QTextFormat::ForegroundBrush));
 
-    m_right->setContext("aXcY");
-    m_highlight->FontSize = 12;
-    m_highlight->TextColor = 0x000000FF;
+    m_panes->right->setContext("aXcY");
+    m_panes->highlight->FontSize = 12;
+    m_panes->highlight->TextColor = 0x000000FF;
     compare();
-    QCOMPARE(formatAt(*m_left, 1).fontPointSize(), 12.0);
-    QCOMPARE(formatAt(*m_left, 1).foreground().color(), QColor(Qt::red));
-    QCOMPARE(formatAt(*m_left, 3).fontPointSize(), 12.0);
-    QVERIFY(!formatAt(*m_left, 2).fontUnderline());
-    QCOMPARE(formatAt(*m_right, 3).foreground().color(), QColor(Qt::red));
+    QCOMPARE(formatAt(*m_panes->left, 1).fontPointSize(), 12.0);
+    QCOMPARE(formatAt(*m_panes->left, 1).foreground().color(), QColor(Qt::red));
+    QCOMPARE(formatAt(*m_panes->left, 3).fontPointSize(), 12.0);
+    QVERIFY(!formatAt(*m_panes->left, 2).fontUnderline());
+    QCOMPARE(formatAt(*m_panes->right, 3).foreground().color(), QColor(Qt::red));
 }
 
 QTEST_MAIN(CompareTest)

@@ -2,11 +2,16 @@
 
 // Helpers for tests that look at the marks in a pane.
 
+#include <memory>
+
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include "panes/charformat.h"
 #include "panes/paragraphs.h"
 #include "panes/richedit.h"
+#include "shell/appstate.h"
+#include "text/codepage.h"
 
 namespace panetesting {
 
@@ -36,5 +41,19 @@ inline QTextCharFormat formatAt(const RichEdit &pane, int position)
     cursor.setPosition(position + 1);
     return cursor.charFormat();
 }
+
+// Two panes and the highlight format, as the window hands them to the compare commands.
+struct ComparedPanes
+{
+    std::unique_ptr<RichEdit> left = std::make_unique<RichEdit>();
+    std::unique_ptr<RichEdit> right = std::make_unique<RichEdit>();
+    std::unique_ptr<CharFormat> highlight = createHighlightFormat();
+
+    void load(const QString &leftText, const QString &rightText)
+    {
+        left->setContext(text::toCodePage(leftText));
+        right->setContext(text::toCodePage(rightText));
+    }
+};
 
 } // namespace panetesting
