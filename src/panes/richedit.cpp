@@ -219,12 +219,23 @@ void RichEdit::showPosition(int position)
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid())
         return;
-    document()->documentLayout()->blockBoundingRect(block);
-    int line = block.firstLineNumber();
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    layout->blockBoundingRect(block);
+    int lineInBlock = 0;
     if (const QTextLine textLine = block.layout()->lineForTextPosition(position - block.position());
         textLine.isValid())
-        line += textLine.lineNumber();
+        lineInBlock = textLine.lineNumber();
     QScrollBar *bar = verticalScrollBar();
+    // The paragraphs that will show above the position are laid out first: each counted as one
+    // line, they would put the view's top too close to the position, and once laid out they
+    // would push it below the view.
+    int above = lineInBlock;
+    for (QTextBlock previous = block.previous(); previous.isValid() && above < bar->pageStep();
+         previous = previous.previous()) {
+        layout->blockBoundingRect(previous);
+        above += previous.lineCount();
+    }
+    const int line = block.firstLineNumber() + lineInBlock;
     if (line < bar->value() || line >= bar->value() + bar->pageStep())
         bar->setValue(line - bar->pageStep() / 2);
 }

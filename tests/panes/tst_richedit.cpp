@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -96,6 +97,8 @@ private slots:
     void removalFromParagraphStartKeepsItsBreak_data();
     void removalFromParagraphStartKeepsItsBreak();
     void byteRangesAcrossSoftBreaks();
+    void scrollToByteShowsItInALongLine_data();
+    void scrollToByteShowsItInALongLine();
 
 private:
     // Makes the bytes from start on protected, as the protect effect of a format does.
@@ -746,4 +749,39 @@ void RichEditTest::byteRangesAcrossSoftBreaks()
 }
 
 QTEST_MAIN(RichEditTest)
+void RichEditTest::scrollToByteShowsItInALongLine_data()
+{
+    QTest::addColumn<bool>("fromTheEnd"); // where a paste leaves the view
+    QTest::addColumn<int>("position");
+
+    QTest::newRow("from the end, middle") << true << 500000;
+    QTest::newRow("from the top, middle") << false << 500000;
+    QTest::newRow("from the end, near the start") << true << 300;
+    QTest::newRow("from the top, near the end") << false << 1040000;
+}
+
+// F8 moves both panes to a byte this way: in a megabyte line, whose paragraphs the pane lays out
+// only when they come into view, the byte must end up inside the view.
+void RichEditTest::scrollToByteShowsItInALongLine()
+{
+    QFETCH(bool, fromTheEnd);
+    QFETCH(int, position);
+
+    m_pane->resize(355, 216);
+    m_pane->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pane.get()));
+    m_pane->setContext(std::string(1 << 20, 'x'));
+    QScrollBar *bar = m_pane->verticalScrollBar();
+    bar->setValue(fromTheEnd ? bar->maximum() : 0);
+    QCoreApplication::processEvents();
+
+    m_pane->setSelStart(position);
+    m_pane->setSelLength(1);
+    m_pane->scrollToByte(position);
+    QCoreApplication::processEvents();
+    const QRect shown = m_pane->cursorRect(m_pane->selectionCursor());
+    QVERIFY2(m_pane->viewport()->rect().contains(shown.center()),
+             qPrintable(QStringLiteral("the byte is drawn at y = %1").arg(shown.center().y())));
+}
+
 #include "tst_richedit.moc"
